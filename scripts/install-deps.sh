@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Klipora needs to build, run and test.
+# Quick when everything is present: apt-get runs only for what is missing.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ cmake ninja-build pkg-config
+  qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev libqt5svg5-dev
+  nlohmann-json3-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
+  libxcb-damage0-dev libxcb-xtest0-dev libxcb-util-dev
+  # run
+  ffmpeg fonts-wqy-microhei
+  # private X server, window manager with a tray, and the tools tests look with
+  xvfb xauth fluxbox xdotool x11-utils x11-xserver-utils xclip imagemagick xcompmgr
+  xserver-xorg-core xserver-xorg-video-dummy
+  pulseaudio pulseaudio-utils desktop-file-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  # dpkg-query answers "install ok installed" only for a fully installed package
+  if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# another apt run may hold the lock: wait for it rather than fail
+APT_OPTS=(-o DPkg::Lock::Timeout=600 -y -q)
+$SUDO apt-get "${APT_OPTS[@]}" update
+$SUDO apt-get "${APT_OPTS[@]}" install --no-install-recommends "${missing[@]}"

@@ -1,0 +1,103 @@
+# Private X session for tests, the headless run and benchmarks. Source it, then:
+#   xsession_start [WIDTHxHEIGHT]   Xvfb on a free display + fluxbox with a tray
+#   xsession_stop                   stops exactly what xsession_start started
+# Sets DISPLAY and XSESSION_DIR (a private HOME with XDG folders inside).
+
+XSESSION_PIDS=()
+
+xsession_home() {
+  # Point every per-user folder at a private directory: nothing touches the
+  # real user's configuration, pictures or videos.
+  export XSESSION_DIR; XSESSION_DIR=$(mktemp -d "${TMPDIR:-/tmp}/klipora-x.XXXXXX")
+  export HOME="$XSESSION_DIR/home"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$XSESSION_DIR/run"
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
+  # keep the desktop's own directory settings out of the way
+  printf 'XDG_VIDEOS_DIR="$HOME/Videos"\nXDG_PICTURES_DIR="$HOME/Pictures"\n' > "$XDG_CONFIG_HOME/user-dirs.dirs"
+}
+
+xsession_fluxbox_config() {
+  local fb="$HOME/.fluxbox"
+  mkdir -p "$fb/styles"
+  # empty keys file: fluxbox's defaults grab Ctrl+F1.. and would steal hotkeys
+  : > "$fb/keys"; : > "$fb/menu"; : > "$fb/apps"
+  # a flat background: the default style runs a wallpaper setter that fails
+  printf 'background: flat\nbackground.color: #3a6ea5\n' > "$fb/styles/flat"
+  cat > "$fb/init" <<INIT
+session.screen0.toolbar.visible: true
+session.screen0.toolbar.tools: prevworkspace, workspacename, nextworkspace, iconbar, systemtray, clock
+session.screen0.toolbar.placement: BottomCenter
+session.screen0.toolbar.widthPercent: 100
+session.screen0.workspaces: 1
+session.keyFile: $fb/keys
+session.styleFile: $fb/styles/flat
+session.menuFile: $fb/menu
+session.appsFile: $fb/apps
+session.screen0.rootCommand:
+INIT
+}
+
+xsession_wait() { # command, tries of 50 ms
+  local i
+  for ((i = 0; i < $2; i++)); do
+    eval "$1" >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+xsession_start() {
+  local size=${1:-1920x1080}
+  [ -n "${XSESSION_DIR:-}" ] || xsession_home
+  local fifo="$XSESSION_DIR/displayfd"
+  mkfifo "$fifo"
+  # -displayfd: the server picks a free display number and writes it when ready
+  Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp -noreset +extension DAMAGE \
+     7>"$fifo" >"$XSESSION_DIR/xvfb.log" 2>&1 &
+  XSESSION_PIDS+=($!)
+  local num
+  if ! read -r -t 20 num <"$fifo"; then
+    echo "xsession: Xvfb did not start" >&2; cat "$XSESSION_DIR/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=":$num"
+  [ "${XSESSION_NO_WM:-0}" = 1 ] && return 0
+  xsession_fluxbox_config
+  local try
+  for try in 1 2 3; do
+    fluxbox -rc "$HOME/.fluxbox/init" >"$XSESSION_DIR/fluxbox.log" 2>&1 &
+    local fpid=$!
+    if xsession_wait "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" 200; then
+      XSESSION_PIDS+=($fpid)
+      # the tray lives in the toolbar, which fluxbox maps right after the check
+      xsession_wait "xwininfo -root -tree | grep -q 'fluxbox'" 40 || true
+      return 0
+    fi
+    kill "$fpid" 2>/dev/null; wait "$fpid" 2>/dev/null
+  done
+  echo "xsession: fluxbox did not start" >&2
+  return 1
+}
+
+# Stops a process we started: TERM, then KILL after a few seconds.
+xsession_kill() {
+  local pid=$1 i
+  kill -TERM "$pid" 2>/dev/null || return 0
+  for ((i = 0; i < 60; i++)); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid" 2>/dev/null; return 0; }
+    sleep 0.05
+  done
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+
+xsession_stop() {
+  local i
+  for ((i = ${#XSESSION_PIDS[@]} - 1; i >= 0; i--)); do
+    xsession_kill "${XSESSION_PIDS[$i]}"
+  done
+  XSESSION_PIDS=()
+  [ "${XSESSION_KEEP:-0}" = 1 ] || { [ -n "${XSESSION_DIR:-}" ] && rm -rf "$XSESSION_DIR"; }
+}

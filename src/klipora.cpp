@@ -1,0 +1,199 @@
+#include "klipora.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QDebug>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QTextEdit>
+#include <QUrl>
+
+#include "core/config.h"
+#include "core/qpointformat.h"
+#include "core/resources.h"
+
+namespace {
+
+// No side of a rendered clipboard text goes beyond this; longer inputs are cut
+// before layout, which is what costs time on a multi-megabyte copy.
+constexpr int RENDER_MAX_SIDE = 4096;
+constexpr int TEXT_MAX_CHARS = 64 * 1024;
+constexpr int HTML_MAX_CHARS = 512 * 1024;
+
+bool isImageSuffix(const QString& suffix)
+{
+    static const QStringList suffixes = {
+        QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"), QStringLiteral("JPG"),
+        QStringLiteral("JPEG"), QStringLiteral("PNG"), QStringLiteral("bmp"), QStringLiteral("BMP"),
+    };
+    return suffixes.contains(suffix); // case-sensitive on purpose: "Png" is not listed
+}
+
+} // namespace
+
+QPoint centredOnFirstScreen(const QSize& size)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect rect(QPoint(0, 0), size);
+    if (!screens.isEmpty())
+        rect.moveCenter(screens.first()->geometry().center());
+    return rect.topLeft();
+}
+
+QPixmap renderClipboardHtml(const QString& html)
+{
+    QTextEdit editor;
+    editor.setAttribute(Qt::WA_DontShowOnScreen);
+    editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor.setLineWrapMode(QTextEdit::NoWrap);
+    editor.setHtml(html.left(HTML_MAX_CHARS));
+    const QSize size = editor.document()->size().toSize().boundedTo(QSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE));
+    editor.resize(size);
+    return editor.grab();
+}
+
+QPixmap renderClipboardText(const QString& text)
+{
+    QLabel label;
+    label.setAttribute(Qt::WA_DontShowOnScreen);
+    label.setText(text.left(TEXT_MAX_CHARS));
+    label.setWordWrap(true);
+    label.setMargin(10);
+    label.setStyleSheet(QStringLiteral("background-color:white"));
+    QFont font(QStringLiteral("Consolas"));
+    font.setPointSize(12);
+    label.setFont(font);
+    label.setMaximumSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE);
+    label.resize(label.sizeHint().boundedTo(QSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE)));
+    return label.grab();
+}
+
+Klipora::Klipora(QWidget* parent)
+    : QWidget(parent)
+{
+    qInfo() << "initializing.";
+
+    const QString sheet = readResourceText(QStringLiteral(":/qss/klipora.qss"));
+    if (!sheet.isEmpty())
+        setStyleSheet(sheet);
+
+    tray_ = new QSystemTrayIcon(this);
+
+    connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
+
+    buildTrayMenu();
+    updateConfig();
+
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Klipora::clipboardChanged);
+    qInfo() << "initialized.";
+}
+
+Klipora::~Klipora() = default;
+
+void Klipora::retranslate()
+{
+    // The tray menu keeps the language it was built in until the next start.
+    (void)windowTitle();
+}
+
+void Klipora::buildTrayMenu()
+{
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("sys_tray_menu"));
+
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"));
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"));
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"));
+    menu_->addSeparator();
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"));
+    menu_->addSeparator();
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/exit")), tr("Quit"), [] { QCoreApplication::exit(0); });
+
+    tray_->setContextMenu(menu_);
+    const QIcon icon(QStringLiteral(":/icon/res/icon.png"));
+    tray_->setIcon(icon);
+    setWindowIcon(icon);
+    tray_->show();
+    tray_->setToolTip(QStringLiteral("Klipora"));
+}
+
+void Klipora::showMessage(QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int msecs)
+{
+    tray_->showMessage(title, msg, icon, msecs);
+    if (icon == QSystemTrayIcon::Critical)
+        qCritical().noquote() << msg;
+}
+
+void Klipora::showMessage(QString title, QString msg, QSystemTrayIcon::MessageIcon icon)
+{
+    showMessage(title, msg, icon, 10000);
+}
+
+void Klipora::showMessage(QString title, QString msg)
+{
+    showMessage(title, msg, QSystemTrayIcon::Information, 10000);
+}
+
+void Klipora::pinImage(QPixmap image, QPoint pos)
+{
+    Q_UNUSED(image);
+    Q_UNUSED(pos);
+}
+
+void Klipora::pinLastImage()
+{
+    if (history_.empty())
+        return;
+    const HistoryEntry& entry = history_.back();
+    pinImage(entry.image, entry.position);
+}
+
+void Klipora::updateConfig()
+{
+}
+
+void Klipora::append(const QPixmap& image, const QPoint& pos)
+{
+    history_.push_back({image, pos});
+    while (history_.size() > HISTORY_SIZE)
+        history_.pop_front();
+}
+
+void Klipora::clipboardChanged()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
+        return;
+
+    QPoint snipPos;
+    const bool hasSnipPos = mime->hasFormat(QString::fromLatin1(QPOINT_MIME))
+        && decodeQPoint(mime->data(QString::fromLatin1(QPOINT_MIME)), &snipPos);
+
+    if (mime->hasHtml() && mime->hasImage()) {
+        qInfo() << "IAMGE";
+        const QPixmap image = QPixmap::fromImage(qvariant_cast<QImage>(mime->imageData()));
+        append(image, centredOnFirstScreen(image.size()));
+    } else if (mime->hasHtml()) {
+        qInfo() << "HTML";
+        append(renderClipboardHtml(mime->html()), QCursor::pos());
+    } else if (hasSnipPos && mime->hasImage()) {
+        qInfo() << "SNIP";
+        append(QPixmap::fromImage(qvariant_cast<QImage>(mime->imageData())), snipPos);
+    } else if (mime->hasUrls() && isImageSuffix(QFileInfo(mime->urls().first().fileName()).suffix())) {
+        qInfo() << "IMAGE URL";
+        const QPixmap image(mime->urls().first().toLocalFile());
+        append(image, centredOnFirstScreen(image.size()));
+    } else if (mime->hasText()) {
+        qInfo() << "TEXT";
+        append(renderClipboardText(mime->text()), QCursor::pos());
+    } else if (mime->hasColor()) {
+        qWarning() << "COLOR";
+    }
+}

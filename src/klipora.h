@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPoint>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <deque>
+
+#include "widgets/retranslatable.h"
+
+class QMenu;
+class QMimeData;
+
+// The one application object: a hidden widget that owns the tray icon, the
+// capture tools, the settings window and the hotkeys, and keeps the short
+// clipboard history that the pin hotkey pins from.
+class Klipora : public QWidget, public Retranslatable
+{
+    Q_OBJECT
+public:
+    struct HistoryEntry
+    {
+        QPixmap image;
+        QPoint position;
+    };
+
+    explicit Klipora(QWidget* parent = nullptr);
+    ~Klipora() override;
+
+    void retranslate() override;
+
+    const std::deque<HistoryEntry>& history() const { return history_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    QMenu* trayMenu() const { return menu_; }
+
+    static constexpr int HISTORY_SIZE = 10;
+
+public slots:
+    void pinImage(QPixmap image, QPoint pos);
+    void pinLastImage();
+    void updateConfig();
+    void showMessage(QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int msecs);
+    void showMessage(QString title, QString msg, QSystemTrayIcon::MessageIcon icon);
+    void showMessage(QString title, QString msg);
+    void clipboardChanged();
+
+private:
+    void buildTrayMenu();
+    void append(const QPixmap& image, const QPoint& pos);
+
+    std::deque<HistoryEntry> history_;
+    QSystemTrayIcon* tray_ = nullptr;
+    QMenu* menu_ = nullptr;
+};
+
+// Off-screen renderings of clipboard text for the pin history, capped so that
+// a huge copy can neither exhaust memory nor stall the tray.
+QPixmap renderClipboardHtml(const QString& html);
+QPixmap renderClipboardText(const QString& text);
+// Where an image of this size lands when centred on the first screen.
+QPoint centredOnFirstScreen(const QSize& size);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+class QTranslator;
+
+// Mix-in for objects that want to hear about a language change.
+class Retranslatable
+{
+public:
+    Retranslatable();
+    Retranslatable(const Retranslatable&) = delete;
+    Retranslatable& operator=(const Retranslatable&) = delete;
+    virtual ~Retranslatable();
+
+    virtual void retranslate() = 0;
+};
+
+namespace trs {
+
+// Display name → language code, ordered by display name.
+void initLanguages();
+QMap<QString, QString>& languages();
+
+// Loads "klipora_<code>.qm" from the translations folder beside the executable
+// and installs it; a failed load leaves the English source texts.
+bool loadLanguage(const QString& code);
+void retranslateAll();
+void setLanguage(const QString& code);
+
+// The registered objects, in order of construction.
+int registeredCount();
+QTranslator& translator();
+
+} // namespace trs

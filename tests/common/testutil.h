@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Helpers shared by the tests: running other processes the way a user's
+// other programs would (xclip, xdotool, ffprobe), and the private folders.
+namespace testutil {
+
+struct ProcessResult
+{
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program to completion (generous timeout) while the event loop keeps
+// turning, so this process can still answer X clipboard requests.
+ProcessResult run(const QString& program, const QStringList& args, int timeoutMs = 30000,
+                  const QByteArray& input = QByteArray());
+
+// The private per-test folder set up by the test scripts.
+QString tempDir();
+
+// Whether a real X server is there (tests that need one skip otherwise).
+bool haveX11();
+
+} // namespace testutil
