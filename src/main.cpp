@@ -21,7 +21,7 @@ int main(int argc, char* argv[])
         app.setStyleSheet(menuSheet);
 
     const QString language = jsonString(Config::instance()["language"]);
-    qInfo() << "LANGUAGE: " << language;
+    qInfo().noquote().nospace() << "LANGUAGE: " << language;
     trs::initLanguages();
     trs::loadLanguage(language);
 

@@ -95,7 +95,7 @@ Config::Config(const QString& folder, QObject* parent)
     gifFolder = writableFolder(QStandardPaths::PicturesLocation);
 
     path = configFolder + QDir::separator() + QStringLiteral("config.json");
-    qInfo() << "config file path: " << path;
+    qInfo().noquote().nospace() << "config file path: " << path;
 
     QByteArray text;
     QFile file(path);

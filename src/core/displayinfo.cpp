@@ -38,7 +38,7 @@ DisplayInfo::DisplayInfo(QObject* parent)
 void DisplayInfo::update()
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
-    qInfo() << "Screen Number: " << screens.size();
+    qInfo().nospace() << "Screen Number: " << screens.size();
     desktopSize = QSize(0, 0);
     for (QScreen* screen : screens) {
         const QRect geometry = screen->geometry();
@@ -47,5 +47,5 @@ void DisplayInfo::update()
         if (geometry.height() > desktopSize.height())
             desktopSize.setHeight(geometry.height());
     }
-    qInfo() << "Max Size: " << desktopSize;
+    qInfo().nospace() << "Max Size: " << desktopSize;
 }
