@@ -7,9 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 for variant in asan plain; do
   if [ "$variant" = asan ]; then
-    dir="$root/build-asan"; opts=(Debug -DKLIPORA_SANITIZE=ON)
+    dir="$root/build-asan"; opts=(Debug -DKLIPORA_SANITIZE=ON -DKLIPORA_TESTS=ON)
   else
-    dir="$root/build"; opts=(RelWithDebInfo)
+    dir="$root/build"; opts=(RelWithDebInfo -DKLIPORA_SANITIZE=OFF -DKLIPORA_TESTS=ON)
   fi
   echo "== $variant build: $dir"
   "$root/scripts/build.sh" "$dir" "${opts[@]}" || { status=1; continue; }

@@ -1,4 +1,31 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
+<context>
+    <name>Klipora</name>
+    <message>
+        <source>Snip</source>
+        <translation>截图</translation>
+    </message>
+    <message>
+        <source>Screen Record</source>
+        <translation>录屏</translation>
+    </message>
+    <message>
+        <source>GIF Record</source>
+        <translation>GIF 录制</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Failed to register shortcut &lt;%1&gt;</source>
+        <translation>快捷键 &lt;%1&gt; 注册失败</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,272 @@
+// klipora-test: x11
+#include <QAction>
+#include <QClipboard>
+#include <QCursor>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "core/config.h"
+#include "core/displayinfo.h"
+#include "core/qpointformat.h"
+#include "core/resources.h"
+#include "klipora.h"
+#include "testutil.h"
+#include "widgets/retranslatable.h"
+
+namespace {
+
+QStringList g_messages;
+QtMessageHandler g_previous = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    g_messages << msg;
+    if (g_previous)
+        g_previous(type, context, msg);
+}
+
+QImage pattern(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(0, 0, w / 2, h / 2, Qt::red);
+    p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, Qt::blue);
+    return image;
+}
+
+// Another process that owns the clipboard with several formats at once, as a
+// browser or another capture tool would.
+int ownClipboard(const QString& kind)
+{
+    auto* mime = new QMimeData;
+    if (kind == QLatin1String("image+html")) {
+        mime->setImageData(pattern(40, 30));
+        mime->setHtml(QStringLiteral("<img src=\"x.png\">"));
+    } else if (kind == QLatin1String("image+qpoint")) {
+        mime->setImageData(pattern(50, 20));
+        mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(QPoint(120, 45)));
+    } else if (kind == QLatin1String("image+shortqpoint")) {
+        mime->setImageData(pattern(50, 20));
+        mime->setData(QString::fromLatin1(QPOINT_MIME), QByteArray("\x78\x00\x00", 3));
+    } else if (kind == QLatin1String("image")) {
+        mime->setImageData(pattern(10, 10));
+    }
+    QGuiApplication::clipboard()->setMimeData(mime);
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+class TestKlipora : public QObject
+{
+    Q_OBJECT
+
+    QProcess owner;
+
+    void startOwner(const QString& kind)
+    {
+        stopOwner();
+        owner.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--own-clipboard"), kind});
+        QVERIFY(owner.waitForStarted(10000));
+    }
+    void stopOwner()
+    {
+        if (owner.state() != QProcess::NotRunning) {
+            owner.terminate();
+            owner.waitForFinished(10000);
+        }
+    }
+    static void xclip(const QByteArray& data, const QString& target = QString())
+    {
+        QStringList args{QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")};
+        if (!target.isEmpty())
+            args << QStringLiteral("-t") << target;
+        // xclip forks a server that stays until another owner takes over
+        const auto r = testutil::run(QStringLiteral("xclip"), args, 30000, data);
+        QVERIFY(r.finished);
+        QCOMPARE(r.exitCode, 0);
+    }
+    static int tagCount(const QString& tag) { return int(g_messages.count(tag)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testutil::haveX11());
+        initResources();
+        DisplayInfo::instance();
+        trs::initLanguages();
+        g_previous = qInstallMessageHandler(collect);
+    }
+
+    void cleanup() { stopOwner(); }
+
+    void trayMenuInEnglishAndChinese()
+    {
+        QVERIFY(!trs::loadLanguage(QStringLiteral("xx_XX")));
+        QVERIFY(g_messages.contains(QStringLiteral("installTranslator faild")));
+        {
+            Klipora app;
+            const QList<QAction*> actions = app.trayMenu()->actions();
+            QStringList texts;
+            for (QAction* a : actions)
+                texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            QCOMPARE(texts, (QStringList{QStringLiteral("Snip"), QStringLiteral("Screen Record"),
+                                         QStringLiteral("GIF Record"), QStringLiteral("-"),
+                                         QStringLiteral("Settings"), QStringLiteral("-"), QStringLiteral("Quit")}));
+            QCOMPARE(app.trayMenu()->objectName(), QStringLiteral("sys_tray_menu"));
+            QCOMPARE(app.trayIcon()->toolTip(), QStringLiteral("Klipora"));
+            QVERIFY(app.trayIcon()->isVisible());
+            QVERIFY(app.trayIcon()->contextMenu() == app.trayMenu());
+            for (QAction* a : actions)
+                QVERIFY(a->isSeparator() || !a->icon().isNull());
+            QVERIFY(!app.styleSheet().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+        }
+        QVERIFY(trs::loadLanguage(QStringLiteral("zh_CN")));
+        {
+            Klipora app;
+            QStringList texts;
+            for (QAction* a : app.trayMenu()->actions())
+                if (!a->isSeparator())
+                    texts << a->text();
+            QCOMPARE(texts, (QStringList{QStringLiteral("截图"), QStringLiteral("录屏"), QStringLiteral("GIF 录制"),
+                                         QStringLiteral("设置"), QStringLiteral("退出")}));
+        }
+        QVERIFY(trs::loadLanguage(QStringLiteral("en_US")));
+    }
+
+    void quitEndsTheEventLoopWithZero()
+    {
+        Klipora app;
+        QAction* quit = app.trayMenu()->actions().last();
+        QCOMPARE(quit->text(), QStringLiteral("Quit"));
+        QTimer::singleShot(0, quit, &QAction::trigger);
+        QTimer::singleShot(20000, [] { QCoreApplication::exit(99); }); // guard
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
+    void clipboardBranches()
+    {
+        Klipora app;
+        QCOMPARE(app.history().size(), size_t(0));
+        const QList<QWidget*> before = app.findChildren<QWidget*>();
+        app.pinLastImage(); // nothing copied yet: nothing happens
+        QCOMPARE(app.findChildren<QWidget*>().size(), before.size());
+
+        const QRect first = QGuiApplication::screens().first()->geometry();
+
+        // 1: a browser's image copy (HTML plus image) is the image, centred
+        startOwner(QStringLiteral("image+html"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(1), 10000);
+        QCOMPARE(tagCount(QStringLiteral("IAMGE")), 1);
+        QCOMPARE(app.history().back().image.toImage().convertToFormat(QImage::Format_RGB32), pattern(40, 30));
+        QRect centred(0, 0, 40, 30);
+        centred.moveCenter(first.center());
+        QCOMPARE(app.history().back().position, centred.topLeft());
+
+        // 3: a snip of our own lands where it was taken
+        startOwner(QStringLiteral("image+qpoint"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(2), 10000);
+        QCOMPARE(tagCount(QStringLiteral("SNIP")), 1);
+        QCOMPARE(app.history().back().position, QPoint(120, 45));
+        QCOMPARE(app.history().back().image.toImage().convertToFormat(QImage::Format_RGB32), pattern(50, 20));
+
+        // a position too short to hold a point is no position: nothing is read
+        // past its end, and a bare image matches no branch
+        startOwner(QStringLiteral("image+shortqpoint"));
+        startOwner(QStringLiteral("image"));
+        QTest::qWait(1500);
+        QCOMPARE(app.history().size(), size_t(2));
+        QCOMPARE(tagCount(QStringLiteral("SNIP")), 1);
+        stopOwner();
+
+        // 2: rich text is rendered as HTML at the cursor
+        QCursor::setPos(300, 200);
+        QTRY_COMPARE_WITH_TIMEOUT(QCursor::pos(), QPoint(300, 200), 5000);
+        xclip("<b>bold</b> and <i>italic</i>", QStringLiteral("text/html"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(3), 10000);
+        QCOMPARE(tagCount(QStringLiteral("HTML")), 1);
+        QCOMPARE(app.history().back().position, QPoint(300, 200));
+        QVERIFY(!app.history().back().image.isNull());
+
+        // 4: a file URL with an accepted suffix loads that file
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("shot.png"));
+        QVERIFY(pattern(64, 48).save(png));
+        xclip(QUrl::fromLocalFile(png).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(4), 10000);
+        QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), 1);
+        QCOMPARE(app.history().back().image.size(), QSize(64, 48));
+        centred = QRect(0, 0, 64, 48);
+        centred.moveCenter(first.center());
+        QCOMPARE(app.history().back().position, centred.topLeft());
+
+        // mixed case is not an image suffix
+        const QString mixed = dir.filePath(QStringLiteral("shot.Png"));
+        QVERIFY(QFile::copy(png, mixed));
+        xclip(QUrl::fromLocalFile(mixed).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
+        QTest::qWait(1500);
+        QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), 1);
+
+        // 5: plain text is rendered at the cursor
+        const int textsBefore = tagCount(QStringLiteral("TEXT"));
+        const size_t sizeBefore = app.history().size();
+        xclip("hello, pinned world");
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 1, 10000);
+        QCOMPARE(app.history().size(), sizeBefore + 1);
+        QCOMPARE(app.history().back().position, QPoint(300, 200));
+        QCOMPARE(app.history().back().image.toImage(), renderClipboardText(QStringLiteral("hello, pinned world")).toImage());
+
+        // 6: a colour is logged and not kept
+        const size_t sizeBeforeColour = app.history().size();
+        xclip(QByteArray("\xff\xff\x00\x00\x00\x00\xff\xff", 8), QStringLiteral("application/x-color"));
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("COLOR")), 1, 10000);
+        QCOMPARE(app.history().size(), sizeBeforeColour);
+    }
+
+    void historyKeepsTheLastTen()
+    {
+        Klipora app;
+        for (int i = 1; i <= 12; ++i) {
+            const int before = tagCount(QStringLiteral("TEXT"));
+            xclip(QStringLiteral("copy number %1").arg(i).toUtf8());
+            QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), before + 1, 10000);
+        }
+        QCOMPARE(app.history().size(), size_t(10));
+        QCOMPARE(app.history().back().image.toImage(),
+                 renderClipboardText(QStringLiteral("copy number 12")).toImage());
+        QCOMPARE(app.history().front().image.toImage(),
+                 renderClipboardText(QStringLiteral("copy number 3")).toImage());
+    }
+
+    void hugeCopiesRenderAtABoundedSize()
+    {
+        const QString text = QString(QStringLiteral("all work and no play ")).repeated(250000); // ~5 MB
+        const QPixmap t = renderClipboardText(text);
+        QVERIFY(!t.isNull());
+        QVERIFY(t.width() <= 4096 && t.height() <= 4096);
+        QString html = QStringLiteral("<p>");
+        html += QString(QStringLiteral("<b>x</b>y ")).repeated(400000);
+        const QPixmap h = renderClipboardHtml(html);
+        QVERIFY(!h.isNull());
+        QVERIFY(h.width() <= 4096 && h.height() <= 4096);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc > 2 && QByteArray(argv[1]) == "--own-clipboard")
+        return ownClipboard(QString::fromLatin1(argv[2]));
+    TestKlipora test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_klipora.moc"
