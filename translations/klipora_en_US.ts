@@ -23,9 +23,5 @@
         <source>Quit</source>
         <translation>Quit</translation>
     </message>
-    <message>
-        <source>Failed to register shortcut &lt;%1&gt;</source>
-        <translation>Failed to register shortcut &lt;%1&gt;</translation>
-    </message>
 </context>
 </TS>

@@ -23,9 +23,5 @@
         <source>Quit</source>
         <translation>退出</translation>
     </message>
-    <message>
-        <source>Failed to register shortcut &lt;%1&gt;</source>
-        <translation>快捷键 &lt;%1&gt; 注册失败</translation>
-    </message>
 </context>
 </TS>
