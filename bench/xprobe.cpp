@@ -1,0 +1,272 @@
+// A small X client that measures another program from outside, the way a
+// user experiences it: when its tray icon docks, when its overlay maps and
+// first paints after a hotkey, and how it answers a stream of mouse moves.
+//
+//   xprobe tray <class> -- command...   start command; print PID and ms until
+//                                       a window of <class> docks in the tray
+//   xprobe overlay key <keysym>         XTEST key; ms until a full-screen
+//   xprobe overlay exec -- command...   window maps, and until it first paints
+//   xprobe key <keysym>                 one XTEST key press and release
+//   xprobe drag x1 y1 x2 y2 n           press at (x1,y1), n moves to (x2,y2), release
+//   xprobe hover x1 y1 x2 y2 n          n moves without a button
+//   xprobe fullscreen-gone              wait until no full-screen window is mapped
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <X11/keysym.h>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+xcb_connection_t* conn;
+xcb_screen_t* screen;
+
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+std::string windowClass(xcb_window_t w)
+{
+    auto cookie = xcb_get_property(conn, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(conn, cookie, nullptr);
+    std::string out;
+    if (reply) {
+        const char* v = static_cast<const char*>(xcb_get_property_value(reply));
+        int len = xcb_get_property_value_length(reply);
+        out.assign(v, v + len);
+        for (char& c : out)
+            if (c == '\0')
+                c = ' ';
+        free(reply);
+    }
+    return out;
+}
+
+void selectOnRoot()
+{
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(conn, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(conn);
+}
+
+xcb_generic_event_t* waitEvent(Clock::time_point deadline)
+{
+    while (Clock::now() < deadline) {
+        if (xcb_generic_event_t* e = xcb_poll_for_event(conn))
+            return e;
+        if (xcb_connection_has_error(conn))
+            return nullptr;
+        usleep(100);
+    }
+    return nullptr;
+}
+
+pid_t spawn(char** argv)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        setsid();
+        execvp(argv[0], argv);
+        _exit(127);
+    }
+    return pid;
+}
+
+xcb_keycode_t keycodeOf(const char* name)
+{
+    KeySym sym = XStringToKeysym(name);
+    xcb_key_symbols_t* syms = xcb_key_symbols_alloc(conn);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, xcb_keysym_t(sym));
+    xcb_keycode_t code = codes ? codes[0] : 0;
+    free(codes);
+    xcb_key_symbols_free(syms);
+    return code;
+}
+
+void fakeKey(const char* name)
+{
+    xcb_keycode_t code = keycodeOf(name);
+    xcb_test_fake_input(conn, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(conn, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(conn);
+}
+
+void fakeMove(int x, int y)
+{
+    xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, int16_t(x), int16_t(y), 0);
+}
+
+void fakeButton(bool press)
+{
+    xcb_test_fake_input(conn, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+}
+
+void roundTrip()
+{
+    free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
+}
+
+bool isFullScreen(xcb_window_t w)
+{
+    auto* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, w), nullptr);
+    if (!g)
+        return false;
+    const bool full = g->width >= screen->width_in_pixels && g->height >= screen->height_in_pixels;
+    free(g);
+    return full;
+}
+
+int cmdTray(const char* cls, char** argv)
+{
+    selectOnRoot();
+    const auto t0 = Clock::now();
+    pid_t pid = spawn(argv);
+    printf("PID %d\n", pid);
+    fflush(stdout);
+    const auto deadline = t0 + std::chrono::seconds(20);
+    while (xcb_generic_event_t* e = waitEvent(deadline)) {
+        const uint8_t type = e->response_type & 0x7f;
+        xcb_window_t w = XCB_NONE;
+        if (type == XCB_REPARENT_NOTIFY) {
+            auto* r = reinterpret_cast<xcb_reparent_notify_event_t*>(e);
+            if (r->parent != screen->root)
+                w = r->window; // taken away from the root: docked by the tray
+        }
+        free(e);
+        if (w != XCB_NONE && windowClass(w).find(cls) != std::string::npos) {
+            printf("TRAY_MS %.2f\n", msSince(t0));
+            return 0;
+        }
+    }
+    printf("TRAY_MS timeout\n");
+    return 1;
+}
+
+int cmdOverlay(int argc, char** argv)
+{
+    selectOnRoot();
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_damage_id);
+    if (!ext || !ext->present) {
+        fprintf(stderr, "no DAMAGE extension\n");
+        return 2;
+    }
+    free(xcb_damage_query_version_reply(conn, xcb_damage_query_version(conn, 1, 1), nullptr));
+    const auto t0 = Clock::now();
+    if (argc >= 2 && !strcmp(argv[0], "key"))
+        fakeKey(argv[1]);
+    else if (argc >= 3 && !strcmp(argv[0], "exec"))
+        spawn(argv + 2);
+    else
+        return 2;
+    const auto deadline = t0 + std::chrono::seconds(20);
+    xcb_window_t overlay = XCB_NONE;
+    while (xcb_generic_event_t* e = waitEvent(deadline)) {
+        const uint8_t type = e->response_type & 0x7f;
+        if (overlay == XCB_NONE && type == XCB_MAP_NOTIFY) {
+            auto* m = reinterpret_cast<xcb_map_notify_event_t*>(e);
+            if (isFullScreen(m->window)) {
+                overlay = m->window;
+                printf("MAP_MS %.2f\n", msSince(t0));
+                xcb_damage_damage_t damage = xcb_generate_id(conn);
+                xcb_damage_create(conn, damage, overlay, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+                xcb_flush(conn);
+            }
+        } else if (overlay != XCB_NONE && type == ext->first_event + XCB_DAMAGE_NOTIFY) {
+            printf("PAINT_MS %.2f\n", msSince(t0));
+            free(e);
+            return 0;
+        }
+        free(e);
+    }
+    printf("%s timeout\n", overlay == XCB_NONE ? "MAP_MS" : "PAINT_MS");
+    return 1;
+}
+
+int cmdPointer(bool drag, int x1, int y1, int x2, int y2, int n)
+{
+    fakeMove(x1, y1);
+    roundTrip();
+    if (drag) {
+        fakeButton(true);
+        roundTrip();
+    }
+    for (int i = 1; i <= n; ++i) {
+        fakeMove(x1 + (x2 - x1) * i / n, y1 + (y2 - y1) * i / n);
+        // one round trip a move: the server has handed each move on before the next
+        roundTrip();
+        usleep(2000);
+    }
+    if (drag) {
+        fakeButton(false);
+        roundTrip();
+    }
+    return 0;
+}
+
+int cmdFullscreenGone()
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+        auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, screen->root), nullptr);
+        bool any = false;
+        if (tree) {
+            xcb_window_t* kids = xcb_query_tree_children(tree);
+            for (int i = 0; i < xcb_query_tree_children_length(tree) && !any; ++i) {
+                auto* a = xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, kids[i]), nullptr);
+                if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && isFullScreen(kids[i]))
+                    any = true;
+                free(a);
+            }
+            free(tree);
+        }
+        if (!any)
+            return 0;
+        usleep(5000);
+    }
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: see the comment at the top of xprobe.cpp\n");
+        return 2;
+    }
+    conn = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(conn)) {
+        fprintf(stderr, "cannot connect to the X server\n");
+        return 2;
+    }
+    screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
+    const std::string cmd = argv[1];
+    int rc = 2;
+    if (cmd == "tray" && argc >= 5 && !strcmp(argv[3], "--"))
+        rc = cmdTray(argv[2], argv + 4);
+    else if (cmd == "overlay")
+        rc = cmdOverlay(argc - 2, argv + 2);
+    else if (cmd == "key" && argc >= 3) {
+        fakeKey(argv[2]);
+        roundTrip();
+        rc = 0;
+    } else if ((cmd == "drag" || cmd == "hover") && argc >= 7)
+        rc = cmdPointer(cmd == "drag", atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
+    else if (cmd == "fullscreen-gone")
+        rc = cmdFullscreenGone();
+    xcb_disconnect(conn);
+    return rc;
+}
