@@ -1,0 +1,148 @@
+// klipora-test: x11
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "testutil.h"
+#include "widgets/apptabbar.h"
+#include "widgets/apptabcontrol.h"
+#include "widgets/shortcutinput.h"
+
+class TestSettingWidgets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shortcutInputStartsReadOnlyAndCentred()
+    {
+        ShortcutInput fromSequence(QKeySequence(QStringLiteral("Ctrl+Alt+V")));
+        QCOMPARE(fromSequence.text(), QStringLiteral("Ctrl+Alt+V"));
+        QVERIFY(fromSequence.isReadOnly());
+        QVERIFY(fromSequence.alignment() & Qt::AlignHCenter);
+
+        ShortcutInput fromText(QStringLiteral("F3"));
+        QCOMPARE(fromText.text(), QStringLiteral("F3"));
+        QVERIFY(fromText.isReadOnly());
+
+        ShortcutInput empty;
+        QVERIFY(empty.text().isEmpty());
+        QVERIFY(empty.isReadOnly());
+    }
+
+    void shortcutInputTakesCombinationsAndFunctionKeys()
+    {
+        ShortcutInput input(QKeySequence(QStringLiteral("F1")));
+        input.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&input));
+        QSignalSpy spy(&input, &ShortcutInput::changed);
+
+        QTest::keyClick(&input, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(input.text(), QStringLiteral("Ctrl+Shift+A"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<QKeySequence>(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+
+        QTest::keyClick(&input, Qt::Key_F5);
+        QCOMPARE(input.text(), QStringLiteral("F5"));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).value<QKeySequence>(), QKeySequence(Qt::Key_F5));
+
+        QTest::keyClick(&input, Qt::Key_F12, Qt::AltModifier);
+        QCOMPARE(input.text(), QStringLiteral("Alt+F12"));
+        QCOMPARE(spy.count(), 3);
+    }
+
+    void shortcutInputIgnoresEditingKeysAndLoneModifiers()
+    {
+        ShortcutInput input(QKeySequence(QStringLiteral("Ctrl+Alt+G")));
+        input.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&input));
+        QSignalSpy spy(&input, &ShortcutInput::changed);
+
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers mods;
+        } ignored[] = {
+            {Qt::Key_Shift, Qt::ShiftModifier}, {Qt::Key_Control, Qt::ControlModifier},
+            {Qt::Key_Alt, Qt::AltModifier},     {Qt::Key_Escape, Qt::NoModifier},
+            {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
+            {Qt::Key_Return, Qt::NoModifier},   {Qt::Key_Tab, Qt::NoModifier},
+            {Qt::Key_Left, Qt::ControlModifier}, {Qt::Key_PageDown, Qt::NoModifier},
+            {Qt::Key_CapsLock, Qt::NoModifier}, {Qt::Key_Super_L, Qt::MetaModifier},
+        };
+        for (const auto& k : ignored) {
+            QTest::keyClick(&input, k.key, k.mods);
+            QCOMPARE(input.text(), QStringLiteral("Ctrl+Alt+G"));
+        }
+        QCOMPARE(spy.count(), 0);
+
+        // typed characters do not edit the text either: they replace it
+        QTest::keyClicks(&input, QStringLiteral("xy"));
+        QCOMPARE(input.text(), QStringLiteral("Y"));
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void shortcutInputKeyTable()
+    {
+        QVERIFY(!ShortcutInput::acceptsKey(Qt::Key_Escape));
+        QVERIFY(!ShortcutInput::acceptsKey(0x0100002f));
+        QVERIFY(ShortcutInput::acceptsKey(Qt::Key_F1));
+        QVERIFY(ShortcutInput::acceptsKey(Qt::Key_F35));
+        QVERIFY(ShortcutInput::acceptsKey(Qt::Key_Space));
+        QVERIFY(ShortcutInput::acceptsKey(Qt::Key_Z));
+        QVERIFY(ShortcutInput::acceptsKey(Qt::Key_Menu));
+        QVERIFY(!ShortcutInput::acceptsKey(Qt::Key_unknown));
+        QVERIFY(!ShortcutInput::acceptsKey(0));
+        QVERIFY(!ShortcutInput::acceptsKey(Qt::Key_AltGr));
+    }
+
+    void westTabColumnIsFixedSizeWithUprightLabels()
+    {
+        AppTabControl tabs(45, 225);
+        QCOMPARE(tabs.tabPosition(), QTabWidget::West);
+        QCOMPARE(tabs.tabBar(), static_cast<QTabBar*>(tabs.appTabBar()));
+        QCOMPARE(tabs.tabBar()->cursor().shape(), Qt::PointingHandCursor);
+        const QStringList names = {QStringLiteral("General"), QStringLiteral("Screenshot"),
+                                   QStringLiteral("Screen recording")};
+        for (const QString& name : names)
+            tabs.addTab(new QLabel(name), name);
+        tabs.resize(850, 500);
+        tabs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tabs));
+
+        QCOMPARE(tabs.tabBar()->width(), 225);
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(tabs.tabBar()->tabRect(i).size(), QSize(225, 45));
+        QCOMPARE(tabs.tabBar()->tabRect(1).top(), tabs.tabBar()->tabRect(0).bottom() + 1);
+
+        // Upright labels: the ink of "Screen recording" spreads across the tab
+        // much further than it rises, as horizontal text does.
+        const QImage image = tabs.tabBar()->grab().toImage();
+        const QRect tab = tabs.tabBar()->tabRect(2);
+        const QColor background = image.pixelColor(tab.right() - 2, tab.bottom() - 2);
+        int left = tab.right(), right = tab.left(), top = tab.bottom(), bottom = tab.top();
+        for (int y = tab.top() + 2; y < tab.bottom() - 2; ++y)
+            for (int x = tab.left() + 8; x < tab.right() - 2; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (qAbs(c.lightness() - background.lightness()) > 80) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+            }
+        QVERIFY2(right > left && bottom > top, "no label drawn");
+        QVERIFY2(right - left > 3 * (bottom - top),
+                 qPrintable(QStringLiteral("label ink %1x%2").arg(right - left).arg(bottom - top)));
+        QVERIFY(bottom - top < 45);
+    }
+
+    void defaultTabControlHasNoFixedSize()
+    {
+        AppTabControl tabs;
+        QCOMPARE(tabs.tabPosition(), QTabWidget::West);
+        QVERIFY(tabs.appTabBar() != nullptr);
+    }
+};
+
+QTEST_MAIN(TestSettingWidgets)
+#include "tst_settingwidgets.moc"
