@@ -54,9 +54,10 @@ rows=()
 for size in 16 25 64; do
   for bg in white black toolbar checked; do
     tiles=()
+    mkdir -p "$tmp/$size-$bg"
     for f in "$resdir"/*.png; do
       n="$(basename "$f" .png)"
-      out="$tmp/$size-$bg-$n.png"
+      out="$tmp/$size-$bg/$n.png"
       case "$bg" in
         white|black)
           "$IM/convert" "$f" -resize "${size}x${size}" -background "$bg" -gravity center \
@@ -72,8 +73,11 @@ for size in 16 25 64; do
       esac
       tiles+=("$out")
     done
-    "$IM/montage" "${tiles[@]}" -tile "${#tiles[@]}x1" -geometry +2+2 -background '#c8c8c8' \
-      "$tmp/row-$size-$bg.png"
+    # the names go under the largest plain row only
+    label=()
+    [ "$size" = 64 ] && [ "$bg" = white ] && label=(-label '%t' -pointsize 11)
+    "$IM/montage" "${label[@]}" "${tiles[@]}" -tile "${#tiles[@]}x1" -geometry +2+2 \
+      -background '#c8c8c8' "$tmp/row-$size-$bg.png"
     rows+=("$tmp/row-$size-$bg.png")
   done
 done
