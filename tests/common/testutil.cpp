@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QCursor>
+#include <QRegularExpression>
 
 namespace testutil {
 
@@ -46,6 +48,68 @@ QString tempDir()
 bool haveX11()
 {
     return QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+} // namespace testutil
+
+namespace testutil {
+
+QRect x11FrameRect(QWidget* window)
+{
+    const QString id = QString::number(window->winId());
+    const ProcessResult info = run(QStringLiteral("xwininfo"), { QStringLiteral("-id"), id });
+    const ProcessResult extents = run(QStringLiteral("xprop"), { QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS") });
+    if (info.exitCode != 0)
+        return QRect();
+    auto field = [&info](const char* name) {
+        const QRegularExpression re(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+        const QRegularExpressionMatch m = re.match(QString::fromUtf8(info.out));
+        return m.hasMatch() ? m.captured(1).toInt() : 0;
+    };
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const QRegularExpressionMatch e = QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"))
+                                          .match(QString::fromUtf8(extents.out));
+    if (e.hasMatch()) {
+        left = e.captured(1).toInt();
+        right = e.captured(2).toInt();
+        top = e.captured(3).toInt();
+        bottom = e.captured(4).toInt();
+    }
+    // xwininfo's upper-left is already the outside of the border.
+    const int border = field("Border width");
+    return QRect(field("Absolute upper-left X") - left, field("Absolute upper-left Y") - top,
+                 field("Width") + 2 * border + left + right, field("Height") + 2 * border + top + bottom);
+}
+
+bool movePointer(const QPoint& globalPos)
+{
+    const ProcessResult r = run(QStringLiteral("xdotool"),
+                                { QStringLiteral("mousemove"), QString::number(globalPos.x()),
+                                  QString::number(globalPos.y()) });
+    if (r.exitCode != 0)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 5000) {
+        if (QCursor::pos() == globalPos)
+            return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return false;
+}
+
+} // namespace testutil
+
+namespace testutil {
+
+QColor screenPixel(const QPoint& p)
+{
+    const ProcessResult r = run(QStringLiteral("/usr/bin/import"),
+                                { QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                  QStringLiteral("1x1+%1+%2").arg(p.x()).arg(p.y()), QStringLiteral("-depth"),
+                                  QStringLiteral("8"), QStringLiteral("txt:-") });
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("#([0-9A-Fa-f]{6})")).match(QString::fromUtf8(r.out));
+    return m.hasMatch() ? QColor(QStringLiteral("#") + m.captured(1)) : QColor();
 }
 
 } // namespace testutil

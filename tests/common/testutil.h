@@ -28,3 +28,26 @@ QString tempDir();
 bool haveX11();
 
 } // namespace testutil
+
+#include <QColor>
+#include <QRect>
+#include <QWidget>
+
+namespace testutil {
+
+// The rectangle the user sees of a managed top-level window, frame included
+// and right/bottom inclusive, read from outside with xwininfo and xprop.
+QRect x11FrameRect(QWidget* window);
+
+// Moves the real pointer (XTEST through xdotool) and waits until this process
+// sees it there.
+bool movePointer(const QPoint& globalPos);
+
+} // namespace testutil
+
+namespace testutil {
+
+// One pixel of the root window as another program sees it (ImageMagick).
+QColor screenPixel(const QPoint& globalPos);
+
+} // namespace testutil
