@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+// Capture devices that ffmpeg can record from: name first (what ffmpeg's
+// audio input accepts), device path second (not meant for display).
+using DeviceEntry = std::pair<QString, QString>;
+using DeviceList = std::vector<DeviceEntry>;
+
+DeviceList& videoCaptureDevices();
+DeviceList& audioCaptureDevices();
+
+// Refreshes both lists from the system; returns 0 on success or the
+// platform's error code. Bounded in time: a missing or hung sound server
+// leaves an empty audio list rather than delaying the caller.
+long listCaptureDevices();
+
+// The sources listed by "pactl list short sources" (index, name, driver,
+// sample spec, state per line), the default one first when it is among them.
+DeviceList parsePulseSources(const QByteArray& listing, const QString& defaultSource = QString());
