@@ -21,6 +21,7 @@ bool ensureFolder(const QString& folder)
 
 QRect desktopArea()
 {
+    DisplayInfo::instance(); // starts tracking the screens on first use
     return QRect(QPoint(0, 0), DisplayInfo::maxSize());
 }
 

@@ -50,6 +50,63 @@ bool haveX11()
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
+struct PulseServer::Private
+{
+    QProcess process;
+};
+
+PulseServer::PulseServer()
+    : d(new Private)
+{
+}
+
+PulseServer::~PulseServer()
+{
+    stop();
+    delete d;
+}
+
+bool PulseServer::start()
+{
+    // Foreground, so the PID is ours; only what the tests need is loaded.
+    d->process.setProgram(QStringLiteral("pulseaudio"));
+    d->process.setArguments({QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                             QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
+                             QStringLiteral("--load=module-always-sink")});
+    d->process.setStandardOutputFile(QProcess::nullDevice());
+    d->process.setStandardErrorFile(QDir(tempDir()).filePath(QStringLiteral("pulseaudio.log")));
+    d->process.start();
+    if (!d->process.waitForStarted(10000))
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 15000 && d->process.state() == QProcess::Running) {
+        if (run(QStringLiteral("pactl"), {QStringLiteral("info")}, 5000).exitCode == 0)
+            return true;
+        d->process.waitForFinished(100);
+    }
+    return false;
+}
+
+void PulseServer::stop()
+{
+    if (d->process.state() == QProcess::NotRunning)
+        return;
+    d->process.terminate();
+    if (!d->process.waitForFinished(5000)) {
+        d->process.kill();
+        d->process.waitForFinished(5000);
+    }
+}
+
+bool PulseServer::addNullSink(const QString& name)
+{
+    return run(QStringLiteral("pactl"),
+               {QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + name})
+               .exitCode
+        == 0;
+}
+
 } // namespace testutil
 
 namespace testutil {

@@ -27,6 +27,27 @@ QString tempDir();
 // Whether a real X server is there (tests that need one skip otherwise).
 bool haveX11();
 
+// A private PulseAudio server for the length of a test, started and stopped
+// by its own PID, with a null sink whose monitor is a real capture source.
+class PulseServer
+{
+public:
+    PulseServer();
+    ~PulseServer();
+    PulseServer(const PulseServer&) = delete;
+    PulseServer& operator=(const PulseServer&) = delete;
+
+    // False when pulseaudio is not installed or did not come up.
+    bool start();
+    void stop();
+    // Loads a null sink; its source is "<name>.monitor".
+    bool addNullSink(const QString& name);
+
+private:
+    struct Private;
+    Private* d;
+};
+
 } // namespace testutil
 
 #include <QColor>
