@@ -1,0 +1,120 @@
+#include "core/desktopgrab.h"
+
+#include <QDebug>
+#include <QX11Info>
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Whether the root is a 24/32-bit TrueColor visual stored 32 bits per pixel,
+// which is what QImage::Format_RGB32 reads directly.
+bool rootIsRgb32(xcb_connection_t* c, const xcb_screen_t* screen)
+{
+    if (screen->root_depth != 24 && screen->root_depth != 32)
+        return false;
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    if (setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return false;
+    bool bpp32 = false;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it))
+        if (it.data->depth == screen->root_depth)
+            bpp32 = it.data->bits_per_pixel == 32;
+    if (!bpp32)
+        return false;
+    for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+            if (v.data->visual_id == screen->root_visual)
+                return v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR && v.data->red_mask == 0xff0000
+                    && v.data->green_mask == 0xff00 && v.data->blue_mask == 0xff;
+        }
+    }
+    return false;
+}
+
+xcb_screen_t* rootScreen(xcb_connection_t* c, xcb_window_t root)
+{
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(c)); it.rem; xcb_screen_next(&it))
+        if (it.data->root == root)
+            return it.data;
+    return nullptr;
+}
+
+} // namespace
+
+QImage nativeGrabDesktop(const QRect& rect)
+{
+    if (!QX11Info::isPlatformX11())
+        return QImage();
+    xcb_connection_t* c = QX11Info::connection();
+    const xcb_window_t root = QX11Info::appRootWindow();
+    xcb_screen_t* screen = c ? rootScreen(c, root) : nullptr;
+    if (!screen || !rootIsRgb32(c, screen))
+        return QImage();
+    // Only what lies on the root can be read; the caller gets a null image
+    // for anything else and falls back.
+    if (!QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels).contains(rect))
+        return QImage();
+
+    static int shmState = -1; // -1 unknown, 0 absent, 1 present
+    if (shmState < 0) {
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shm_id);
+        shmState = ext && ext->present ? 1 : 0;
+    }
+    if (shmState == 0)
+        return QImage();
+
+    const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
+    const int shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (shmid < 0)
+        return QImage();
+    void* mem = shmat(shmid, nullptr, 0);
+    // Marked for removal at once: it goes away when both sides detach, even
+    // if this process dies mid-grab.
+    shmctl(shmid, IPC_RMID, nullptr);
+    if (mem == reinterpret_cast<void*>(-1))
+        return QImage();
+
+    QImage image;
+    const xcb_shm_seg_t seg = xcb_generate_id(c);
+    xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, seg, uint32_t(shmid), 0));
+    if (error) {
+        // A remote server cannot share our memory; don't try again.
+        std::free(error);
+        shmState = 0;
+        shmdt(mem);
+        return QImage();
+    }
+    xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
+        c,
+        xcb_shm_get_image(c, root, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
+                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, seg, 0),
+        &error);
+    if (reply && !error) {
+        image = QImage(rect.width(), rect.height(), QImage::Format_RGB32);
+        if (!image.isNull()) {
+            const int rowBytes = rect.width() * 4;
+            if (image.bytesPerLine() == rowBytes) {
+                std::memcpy(image.bits(), mem, bytes);
+            } else {
+                for (int y = 0; y < rect.height(); ++y)
+                    std::memcpy(image.scanLine(y), static_cast<const uchar*>(mem) + size_t(y) * rowBytes, rowBytes);
+            }
+        }
+    } else {
+        qWarning() << "shared-memory grab failed" << (error ? int(error->error_code) : -1);
+    }
+    std::free(reply);
+    std::free(error);
+    xcb_shm_detach(c, seg);
+    xcb_flush(c);
+    shmdt(mem);
+    return image;
+}

@@ -1,0 +1,474 @@
+#include "core/selector.h"
+
+#include "core/desktopgrab.h"
+#include "core/displayinfo.h"
+#include "core/windowdetect.h"
+
+#include <QDebug>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindow>
+
+#ifdef KLIPORA_X11
+#include <QX11Info>
+#endif
+
+namespace {
+
+bool compositingManagerRunning()
+{
+#ifdef KLIPORA_X11
+    return !QX11Info::isPlatformX11() || QX11Info::isCompositingManagerRunning();
+#else
+    return true;
+#endif
+}
+
+QColor parseColor(json& value)
+{
+    QColor color;
+    color.setNamedColor(QString::fromStdString(value.get<std::string>()));
+    return color;
+}
+
+enum Edge { TOP, BOTTOM, LEFT, RIGHT };
+
+} // namespace
+
+SizeInfoWidget::SizeInfoWidget(QWidget* parent)
+    : QWidget(parent)
+    , label(new QLabel(this))
+{
+    label->setFixedSize(100, 24);
+    label->move(0, 0);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFont(QFont(QStringLiteral("Consolas"), 10));
+    QPalette palette = label->palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        palette.setColor(QPalette::ColorGroup(group), QPalette::WindowText, Qt::white);
+    label->setPalette(palette);
+}
+
+void SizeInfoWidget::showSize(const QSize& s)
+{
+    label->setText(QString::number(s.width()) + QStringLiteral(" x ") + QString::number(s.height()));
+}
+
+QString SizeInfoWidget::text() const
+{
+    return label->text();
+}
+
+void SizeInfoWidget::paintEvent(QPaintEvent*)
+{
+    painter.begin(this);
+    painter.fillRect(rect(), QColor(0, 0, 0, 200));
+    painter.end();
+}
+
+Selector::Selector(QWidget* parent)
+    : QWidget(parent)
+    , info(new SizeInfoWidget(this))
+    , pen(QBrush(Qt::cyan), 1.0, Qt::DashDotLine, Qt::SquareCap, Qt::MiterJoin)
+    , maskColor(0, 0, 0, 100)
+{
+    info->hide();
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    DisplayInfo* display = DisplayInfo::instance();
+    setFixedSize(DisplayInfo::maxSize());
+
+    // The box keeps the movement bounds it was built with.
+    connect(display, &DisplayInfo::changed, [this]() { setFixedSize(DisplayInfo::maxSize()); });
+    connect(this, &Selector::moved, this, &Selector::requestRepaint);
+    connect(this, &Selector::resized, this, &Selector::requestRepaint);
+
+    addShortcut(QKeySequence(QStringLiteral("W")), [this]() { box.move(0, -1); emit moved(); });
+    addShortcut(QKeySequence(QStringLiteral("S")), [this]() { box.move(0, 1); emit moved(); });
+    addShortcut(QKeySequence(QStringLiteral("A")), [this]() { box.move(-1, 0); emit moved(); });
+    addShortcut(QKeySequence(QStringLiteral("D")), [this]() { box.move(1, 0); emit moved(); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up), [this]() { nudgeEdge(TOP, -1); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down), [this]() { nudgeEdge(BOTTOM, 1); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Left), [this]() { nudgeEdge(LEFT, -1); });
+    addShortcut(QKeySequence(Qt::CTRL | Qt::Key_Right), [this]() { nudgeEdge(RIGHT, 1); });
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Up), [this]() { nudgeEdge(TOP, 1); });
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Down), [this]() { nudgeEdge(BOTTOM, -1); });
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this]() { nudgeEdge(LEFT, 1); });
+    addShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this]() { nudgeEdge(RIGHT, -1); });
+
+    auto* selectAll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_A), this);
+    selectAll->setContext(Qt::WindowShortcut);
+    connect(selectAll, &QShortcut::activated, [this]() {
+        if (status > CAPTURED)
+            return;
+        box.setRect(rect());
+        info->show();
+        emit resized();
+        status = CAPTURED;
+        emit captured();
+    });
+}
+
+void Selector::addShortcut(const QKeySequence& keys, std::function<void()> action)
+{
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, [this, action]() {
+        if (status == CAPTURED)
+            action();
+    });
+}
+
+void Selector::nudgeEdge(int edge, int delta)
+{
+    int& top = box.y1 < box.y2 ? box.y1 : box.y2;
+    int& bottom = box.y2 < box.y1 ? box.y1 : box.y2;
+    int& left = box.x1 < box.x2 ? box.x1 : box.x2;
+    int& right = box.x2 < box.x1 ? box.x1 : box.x2;
+    // Edges are inclusive: the last row and column are height() - 1 and
+    // width() - 1; one more would select pixels beyond the desktop.
+    switch (edge) {
+    case TOP:
+        top = delta < 0 ? qMax(top + delta, 0) : qMin(top + delta, bottom);
+        break;
+    case BOTTOM:
+        bottom = delta > 0 ? qMin(bottom + delta, height() - 1) : qMax(bottom + delta, top);
+        break;
+    case LEFT:
+        left = delta < 0 ? qMax(left + delta, 0) : qMin(left + delta, right);
+        break;
+    case RIGHT:
+        right = delta > 0 ? qMin(right + delta, width() - 1) : qMax(right + delta, left);
+        break;
+    }
+    emit resized();
+}
+
+void Selector::start()
+{
+    if (status != IDLE)
+        return;
+    status = STARTED;
+    setMouseTracking(true);
+    if (useDetectWindow) {
+        refreshWindowRects();
+        box.setRect(detectWindowRect());
+        info->show();
+    }
+    // Taken before the overlay is shown, so the overlay is not in it.
+    if (!paintsCanvas && background.isNull() && !compositingManagerRunning())
+        background = grabDesktop(QRect(QPoint(0, 0), size()));
+    lastFootprint = QRegion();
+    // The overlay bypasses the window manager: nobody places it for us.
+    move(0, 0);
+    show();
+    activateWindow();
+    takeKeyboard(50);
+}
+
+void Selector::takeKeyboard(int triesLeft)
+{
+    if (status == IDLE || !isVisible())
+        return;
+    activateWindow();
+    grabKeyboard();
+    // The grab fails until the window is viewable; try again shortly.
+    if (windowHandle() && !windowHandle()->setKeyboardGrabEnabled(true) && triesLeft > 0)
+        QTimer::singleShot(20, this, [this, triesLeft]() { takeKeyboard(triesLeft - 1); });
+}
+
+void Selector::exit()
+{
+    status = IDLE;
+    box.x1 = box.y1 = box.x2 = box.y2 = 0;
+    info->hide();
+    repaint();
+    setMouseTracking(false);
+    releaseKeyboard();
+    hide();
+    background = QPixmap();
+    dimmedBackground = QPixmap();
+}
+
+void Selector::setBorderColor(const QColor& color)
+{
+    pen.setColor(color);
+}
+
+void Selector::setBorderWidth(int width)
+{
+    pen.setWidth(width);
+}
+
+void Selector::setBorderStyle(Qt::PenStyle s)
+{
+    pen.setStyle(s);
+}
+
+void Selector::setMaskColor(const QColor& color)
+{
+    maskColor = color;
+}
+
+void Selector::setUseDetectWindow(bool use)
+{
+    useDetectWindow = use;
+}
+
+void Selector::drawSelector(QPainter* p, Resizer r)
+{
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setBrush(Qt::NoBrush);
+    p->setPen(QPen(QBrush(Qt::black), 1.0, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
+    p->drawRect(r.rect());
+    p->setPen(QPen(QBrush(Qt::black), 1.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    p->drawRects(r.anchors());
+}
+
+void Selector::updateTheme(json& setting)
+{
+    pen.setColor(parseColor(setting["border"]["color"]));
+    pen.setWidth(setting["border"]["width"].get<int>());
+    pen.setStyle(Qt::PenStyle(setting["border"]["style"].get<int>()));
+    maskColor = parseColor(setting["mask"]["color"]);
+}
+
+void Selector::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || status == LOCKED)
+        return;
+    const QPoint pos = event->pos();
+    pressCode = box.position(pos);
+    switch (status) {
+    case STARTED:
+        box.x1 = box.x2 = pos.x();
+        box.y1 = box.y2 = pos.y();
+        info->show();
+        status = SELECTING;
+        requestRepaint();
+        break;
+    case CAPTURED:
+        if (pressCode == Resizer::INSIDE) {
+            moveStartPoint = moveEndPoint = pos;
+            status = MOVING;
+        } else if (pressCode & 0x1fff) {
+            resizeStartPoint = resizeEndPoint = pos;
+            status = RESIZING;
+        }
+        break;
+    default:
+        qCritical() << "error status";
+        break;
+    }
+}
+
+void Selector::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->pos();
+    switch (status) {
+    case STARTED:
+        if (useDetectWindow) {
+            const QRect detected = detectWindowRect();
+            if (detected != box.rect()) {
+                box.setRect(detected);
+                requestRepaint();
+            }
+        }
+        if (cursor().shape() != Qt::CrossCursor)
+            setCursor(Qt::CrossCursor);
+        break;
+    case SELECTING:
+        box.x2 = pos.x();
+        box.y2 = pos.y();
+        requestRepaint();
+        break;
+    case CAPTURED: {
+        Qt::CursorShape shape = cursor().shape();
+        switch (box.absolutePosition(pos)) {
+        case Resizer::INSIDE:
+            shape = Qt::SizeAllCursor;
+            break;
+        case Resizer::OUTSIDE:
+            shape = Qt::ForbiddenCursor;
+            break;
+        case Resizer::ADJUST_LEFT:
+        case Resizer::ADJUST_RIGHT:
+        case Resizer::ADJUST_ANCHOR_LEFT:
+        case Resizer::ADJUST_ANCHOR_RIGHT:
+            shape = Qt::SizeHorCursor;
+            break;
+        case Resizer::ADJUST_TOP:
+        case Resizer::ADJUST_BOTTOM:
+        case Resizer::ADJUST_ANCHOR_TOP:
+        case Resizer::ADJUST_ANCHOR_BOTTOM:
+            shape = Qt::SizeVerCursor;
+            break;
+        case Resizer::ADJUST_ANCHOR_TOP_LEFT:
+        case Resizer::ADJUST_ANCHOR_BOTTOM_RIGHT:
+            shape = Qt::SizeFDiagCursor;
+            break;
+        case Resizer::ADJUST_ANCHOR_TOP_RIGHT:
+        case Resizer::ADJUST_ANCHOR_BOTTOM_LEFT:
+            shape = Qt::SizeBDiagCursor;
+            break;
+        default: // rotate: left as it is
+            break;
+        }
+        if (shape != cursor().shape())
+            setCursor(shape);
+        break;
+    }
+    case MOVING:
+        moveEndPoint = pos;
+        dragStep();
+        moveStartPoint = pos;
+        emit moved();
+        break;
+    case RESIZING:
+        resizeEndPoint = pos;
+        dragStep();
+        resizeStartPoint = pos;
+        emit resized();
+        break;
+    default:
+        break;
+    }
+}
+
+void Selector::dragStep()
+{
+    if (status == MOVING) {
+        box.move(moveEndPoint.x() - moveStartPoint.x(), moveEndPoint.y() - moveStartPoint.y());
+        return;
+    }
+    if (status != RESIZING)
+        return;
+    const int dx = resizeEndPoint.x() - resizeStartPoint.x();
+    const int dy = resizeEndPoint.y() - resizeStartPoint.y();
+    switch (pressCode) {
+    case Resizer::BORDER_X1:
+    case Resizer::ANCHOR_X1:
+        box.x1 += dx;
+        break;
+    case Resizer::BORDER_X2:
+    case Resizer::ANCHOR_X2:
+        box.x2 += dx;
+        break;
+    case Resizer::BORDER_Y1:
+    case Resizer::ANCHOR_Y1:
+        box.y1 += dy;
+        break;
+    case Resizer::BORDER_Y2:
+    case Resizer::ANCHOR_Y2:
+        box.y2 += dy;
+        break;
+    case Resizer::ANCHOR_X1Y1:
+        box.x1 += dx;
+        box.y1 += dy;
+        break;
+    case Resizer::ANCHOR_X1Y2:
+        box.x1 += dx;
+        box.y2 += dy;
+        break;
+    case Resizer::ANCHOR_X2Y1:
+        box.x2 += dx;
+        box.y1 += dy;
+        break;
+    case Resizer::ANCHOR_X2Y2:
+        box.x2 += dx;
+        box.y2 += dy;
+        break;
+    default:
+        break;
+    }
+}
+
+void Selector::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    switch (status) {
+    case SELECTING:
+        if (box.x1 == box.x2 && box.y1 == box.y2 && useDetectWindow) {
+            box.setRect(detectWindowRect());
+            requestRepaint();
+        }
+        status = CAPTURED;
+        emit captured();
+        break;
+    case MOVING:
+    case RESIZING:
+        status = CAPTURED;
+        emit captured();
+        break;
+    default:
+        break;
+    }
+}
+
+QRegion Selector::selectionFootprint() const
+{
+    // Border (centred on the edge), handle squares with their outline.
+    const int pad = pen.width() + 4;
+    return QRegion(box.rect().adjusted(-pad, -pad, pad, pad));
+}
+
+void Selector::requestRepaint()
+{
+    if (lastFootprint.isEmpty()) {
+        update();
+        return;
+    }
+    update(lastFootprint | selectionFootprint());
+}
+
+void Selector::paintEvent(QPaintEvent* event)
+{
+    painter.begin(this);
+    const QRect r = box.rect();
+    const QRegion dirty = event->region();
+    bool masked = false;
+    if (!paintsCanvas && !background.isNull()) {
+        // The dimmed desktop is made once per mask colour, so a paint is two
+        // plain copies instead of a blend over the whole area.
+        if (dimmedBackground.isNull() || dimmedWith != maskColor) {
+            dimmedBackground = background.copy();
+            QPainter dim(&dimmedBackground);
+            dim.fillRect(dimmedBackground.rect(), maskColor);
+            dimmedWith = maskColor;
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const QRect& d : dirty) {
+            painter.drawPixmap(d, dimmedBackground, d);
+            const QRect inside = d & r;
+            if (!inside.isEmpty())
+                painter.drawPixmap(inside, background, inside);
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        masked = true;
+    }
+    if (!masked) {
+        painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
+        painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);
+        painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
+        painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
+    }
+    if (useDetectWindow || status >= SELECTING) {
+        info->showSize(r.size());
+        int y = box.minY() - info->height();
+        if (y < 0)
+            y = box.minY() + 1;
+        info->move(box.minX() + 1, y);
+        painter.setPen(pen);
+        painter.setBrush(QBrush(QColor(0, 0, 0, 1)));
+        painter.drawRect(r);
+        painter.setBrush(QBrush(pen.color()));
+        painter.drawRects(box.anchors());
+    }
+    painter.end();
+    lastFootprint = selectionFootprint();
+    modified = 0;
+}

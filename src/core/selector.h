@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+
+#include "core/config.h"
+#include "core/resizer.h"
+
+class QLabel;
+
+// The small read-out of the selection's size.
+class SizeInfoWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SizeInfoWidget(QWidget* parent);
+
+    void showSize(const QSize& s);
+    QString text() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPainter painter;
+    QLabel* label = nullptr;
+};
+
+// The full-screen overlay on which the user picks a rectangle of the desktop.
+// It dims everything outside the selection, proposes the window under the
+// cursor, and lets the user drag out, move, resize and nudge the selection.
+// What is done with the rectangle is up to the subclasses.
+class Selector : public QWidget
+{
+    Q_OBJECT
+public:
+    enum Status {
+        IDLE = 0,
+        STARTED = 1,
+        SELECTING = 2,
+        CAPTURED = 3,
+        MOVING = 4,
+        RESIZING = 5,
+        LOCKED = 6,
+    };
+
+    explicit Selector(QWidget* parent);
+
+    int currentStatus() const { return status; }
+    const Resizer& selection() const { return box; }
+    QRect selectedRect() const { return box.rect(); }
+    SizeInfoWidget* sizeInfo() const { return info; }
+    QPen borderPen() const { return pen; }
+    QColor currentMaskColor() const { return maskColor; }
+
+signals:
+    void captured();
+    void moved();
+    void resized();
+    void locked();
+
+public slots:
+    virtual void start();
+    void setBorderColor(const QColor& color);
+    void setBorderWidth(int width);
+    void setBorderStyle(Qt::PenStyle s);
+    void setMaskColor(const QColor& color);
+    void setUseDetectWindow(bool use);
+    virtual void exit();
+    void drawSelector(QPainter* painter, Resizer box);
+    void updateTheme(json& setting);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+    QPainter painter;
+    int status = IDLE;
+    int pressCode = Resizer::OUTSIDE;
+    QPoint moveStartPoint;
+    QPoint moveEndPoint;
+    QPoint resizeStartPoint;
+    QPoint resizeEndPoint;
+    int modified = 0;
+    Resizer box;
+    SizeInfoWidget* info = nullptr;
+    QPen pen;
+    QColor maskColor;
+    bool useDetectWindow = true;
+
+    // Without a compositing manager X11 draws the translucent overlay black,
+    // so the desktop is shown from a frozen grab taken in start(). A subclass
+    // that paints a full canvas of its own before the base paint sets
+    // paintsCanvas, and no grab is taken for it.
+    QPixmap background;
+    bool paintsCanvas = false;
+
+private:
+    void addShortcut(const QKeySequence& keys, std::function<void()> action);
+    void nudgeEdge(int edge, int delta);
+    void dragStep();
+    // Repaints only what the last paint and the next one touch: the old and
+    // new selection with its border, handles and label.
+    void requestRepaint();
+    QRegion selectionFootprint() const;
+    void takeKeyboard(int triesLeft);
+
+    QRegion lastFootprint;
+    QPixmap dimmedBackground;
+    QColor dimmedWith;
+};
