@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -79,6 +80,13 @@ pid_t spawn(char** argv)
     pid_t pid = fork();
     if (pid == 0) {
         setsid();
+        // the child must not hold our output open: callers read it to the end
+        const char* log = getenv("XPROBE_CHILD_LOG");
+        int out = open(log ? log : "/dev/null", O_WRONLY | O_CREAT | O_APPEND, 0644);
+        int in = open("/dev/null", O_RDONLY);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(out, 2);
         execvp(argv[0], argv);
         _exit(127);
     }

@@ -208,15 +208,16 @@ private slots:
         centred.moveCenter(first.center());
         QCOMPARE(app.history().back().position, centred.topLeft());
 
-        // mixed case is not an image suffix
+        // mixed case is not an image suffix: the URL is taken as text instead
         const QString mixed = dir.filePath(QStringLiteral("shot.Png"));
         QVERIFY(QFile::copy(png, mixed));
+        int textsBefore = tagCount(QStringLiteral("TEXT"));
         xclip(QUrl::fromLocalFile(mixed).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
-        QTest::qWait(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 1, 10000);
         QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), 1);
 
         // 5: plain text is rendered at the cursor
-        const int textsBefore = tagCount(QStringLiteral("TEXT"));
+        textsBefore = tagCount(QStringLiteral("TEXT"));
         const size_t sizeBefore = app.history().size();
         xclip("hello, pinned world");
         QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 1, 10000);
