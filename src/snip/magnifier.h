@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QPixmap>
+#include <QWidget>
+
+class QLabel;
+
+// The panel that follows the mouse while a region is picked: the pixels
+// around the cursor five times enlarged, a cross-hair, and the colour under
+// the cursor as text.
+class Magnifier : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Magnifier(QWidget* parent = nullptr);
+
+    void setPixmap(const QPixmap& pixmap);
+
+    // The source rectangle around the global cursor position.
+    QRect grabRect() const;
+    static QRect grabRect(const QPoint& cursor);
+    // The source pixels for grabRect(cursor), always of the full source size:
+    // what lies outside the screenshot (at the desktop's edges) is black, so
+    // the centre of the view stays the pixel under the cursor.
+    static QPixmap cut(const QPixmap& screenshot, const QPoint& cursor);
+
+    // "#rrggbb", lower case.
+    QString colorName() const { return color_.name(); }
+    QColor color() const { return color_; }
+
+    static constexpr int SCALE = 5;
+    static QSize sourceSize() { return { 31, 25 }; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLabel* label_ = nullptr;
+    QPixmap pixmap_;
+    int scale_ = SCALE;
+    QSize sourceSize_ = sourceSize();
+    QSize displaySize_;
+    QColor color_{ Qt::black };
+};
+
+// The round mouse cursor that shows the brush size of the mosaic and eraser.
+class CircleCursor : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CircleCursor(int width, QObject* parent = nullptr);
+
+    void draw();
+    QPixmap pixmap() const { return pixmap_; }
+    int width() const { return width_; }
+
+    static constexpr int MAX_WIDTH = 49;
+
+public slots:
+    void setWidth(int val);
+
+private:
+    QPixmap pixmap_{ 51, 51 };
+    int width_ = 0;
+};

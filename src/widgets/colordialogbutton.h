@@ -1,0 +1,24 @@
+#pragma once
+
+#include "widgets/colorbutton.h"
+
+class QColorDialog;
+
+// A colour button that opens a colour dialog (with alpha) on its colour and
+// takes the colour the user accepts there.
+class ColorDialogButton : public ColorButton
+{
+    Q_OBJECT
+public:
+    explicit ColorDialogButton(const QColor& color, QWidget* parent = nullptr);
+    explicit ColorDialogButton(QWidget* parent = nullptr);
+    ~ColorDialogButton() override;
+
+    QColorDialog* dialog() const { return dialog_; }
+
+private:
+    void init();
+
+    // Top-level on purpose (no parent) so it can float above the overlay.
+    QColorDialog* dialog_ = nullptr;
+};
