@@ -48,21 +48,74 @@ xsession_wait() { # command, tries of 50 ms
   return 1
 }
 
+# Two monitors side by side, 1920x1080 and 1280x1024 (Xorg with the dummy
+# driver: Xvfb cannot give the toolkit two screens).
+xsession_dual_server() {
+  local conf="$XSESSION_DIR/xorg.conf"
+  mkdir -p "$XSESSION_DIR/xorg.conf.d"
+  cat > "$conf" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoAddGPU" "false"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 2160
+  EndSubSection
+EndSection
+CONF
+  Xorg -displayfd 7 -noreset -nolisten tcp -config "$conf" -configdir "$XSESSION_DIR/xorg.conf.d" \
+    -logfile "$XSESSION_DIR/xorg.log" 7>"$1" >"$XSESSION_DIR/xorg.out" 2>&1 &
+}
+
+xsession_dual_outputs() {
+  xrandr --output DUMMY0 --mode 1920x1080 --primary &&
+  xrandr --newmode 1280x1024_k 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync &&
+  xrandr --addmode DUMMY1 1280x1024_k &&
+  xrandr --output DUMMY1 --mode 1280x1024_k --right-of DUMMY0 &&
+  # the toolkit sees the second screen only after one plain query
+  xrandr >/dev/null
+}
+
 xsession_start() {
   local size=${1:-1920x1080}
   [ -n "${XSESSION_DIR:-}" ] || xsession_home
   local fifo="$XSESSION_DIR/displayfd"
   mkfifo "$fifo"
   # -displayfd: the server picks a free display number and writes it when ready
-  Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp -noreset +extension DAMAGE \
-     7>"$fifo" >"$XSESSION_DIR/xvfb.log" 2>&1 &
+  if [ "${XSESSION_DUAL:-0}" = 1 ]; then
+    xsession_dual_server "$fifo"
+  else
+    Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp -noreset +extension DAMAGE \
+       7>"$fifo" >"$XSESSION_DIR/xvfb.log" 2>&1 &
+  fi
   XSESSION_PIDS+=($!)
   local num
   if ! read -r -t 20 num <"$fifo"; then
-    echo "xsession: Xvfb did not start" >&2; cat "$XSESSION_DIR/xvfb.log" >&2
+    echo "xsession: X server did not start" >&2
+    cat "$XSESSION_DIR/xvfb.log" "$XSESSION_DIR/xorg.log" 2>/dev/null | tail -40 >&2
     return 1
   fi
   export DISPLAY=":$num"
+  if [ "${XSESSION_DUAL:-0}" = 1 ] && ! xsession_dual_outputs; then
+    echo "xsession: could not set up two monitors" >&2
+    return 1
+  fi
   [ "${XSESSION_NO_WM:-0}" = 1 ] && return 0
   xsession_fluxbox_config
   local try

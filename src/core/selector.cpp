@@ -81,8 +81,9 @@ Selector::Selector(QWidget* parent)
     DisplayInfo* display = DisplayInfo::instance();
     setFixedSize(DisplayInfo::maxSize());
 
-    // The box keeps the movement bounds it was built with.
-    connect(display, &DisplayInfo::changed, [this]() { setFixedSize(DisplayInfo::maxSize()); });
+    // The box keeps the movement bounds it was built with. The selector is
+    // the context: the display object outlives every selector.
+    connect(display, &DisplayInfo::changed, this, [this]() { setFixedSize(DisplayInfo::maxSize()); });
     connect(this, &Selector::moved, this, &Selector::requestRepaint);
     connect(this, &Selector::resized, this, &Selector::requestRepaint);
 
