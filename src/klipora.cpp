@@ -17,6 +17,7 @@
 #include "core/config.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
+#include "widgets/settingwindow.h"
 
 namespace {
 
@@ -88,6 +89,8 @@ Klipora::Klipora(QWidget* parent)
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
 
+    settings_ = new SettingWindow(this);
+
     buildTrayMenu();
     updateConfig();
 
@@ -112,7 +115,11 @@ void Klipora::buildTrayMenu()
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"));
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"));
     menu_->addSeparator();
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"));
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"), this, [this] {
+        settings_->show();
+        settings_->raise();
+        settings_->activateWindow();
+    });
     menu_->addSeparator();
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/exit")), tr("Quit"), [] { QCoreApplication::exit(0); });
 

@@ -11,6 +11,7 @@
 
 class QMenu;
 class QMimeData;
+class SettingWindow;
 
 // The one application object: a hidden widget that owns the tray icon, the
 // capture tools, the settings window and the hotkeys, and keeps the short
@@ -33,6 +34,7 @@ public:
     const std::deque<HistoryEntry>& history() const { return history_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return menu_; }
+    SettingWindow* settingWindow() const { return settings_; }
 
     static constexpr int HISTORY_SIZE = 10;
 
@@ -52,6 +54,7 @@ private:
     std::deque<HistoryEntry> history_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
+    SettingWindow* settings_ = nullptr;
 };
 
 // Off-screen renderings of clipboard text for the pin history, capped so that

@@ -1,18 +1,86 @@
 // klipora-test: x11
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "testutil.h"
 #include "widgets/apptabbar.h"
 #include "widgets/apptabcontrol.h"
+#include "widgets/iconbutton.h"
 #include "widgets/shortcutinput.h"
+#include "widgets/titlebar.h"
+#include "core/resources.h"
 
 class TestSettingWidgets : public QObject
 {
     Q_OBJECT
 
+    static void send(QWidget* w, QEvent::Type type, Qt::MouseButton button, QPoint global)
+    {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        QMouseEvent event(type, w->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &event);
+    }
+
 private slots:
+    void initTestCase()
+    {
+        initResources();
+    }
+
+    void titleBarReportsLeftDragsAsDeltas()
+    {
+        TitleBar bar;
+        bar.resize(600, 50);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QSignalSpy moved(&bar, &TitleBar::moved);
+        const QPoint origin = bar.mapToGlobal(QPoint(300, 25));
+
+        // moving without a press does nothing
+        send(&bar, QEvent::MouseMove, Qt::NoButton, origin + QPoint(5, 5));
+        QCOMPARE(moved.count(), 0);
+
+        send(&bar, QEvent::MouseButtonPress, Qt::LeftButton, origin);
+        send(&bar, QEvent::MouseMove, Qt::LeftButton, origin + QPoint(10, -4));
+        send(&bar, QEvent::MouseMove, Qt::LeftButton, origin + QPoint(25, 6));
+        send(&bar, QEvent::MouseButtonRelease, Qt::LeftButton, origin + QPoint(25, 6));
+        send(&bar, QEvent::MouseMove, Qt::NoButton, origin + QPoint(90, 90));
+        QCOMPARE(moved.count(), 2);
+        QCOMPARE(moved.at(0).at(0).toPoint(), QPoint(10, -4));
+        QCOMPARE(moved.at(1).at(0).toPoint(), QPoint(15, 10));
+
+        send(&bar, QEvent::MouseButtonPress, Qt::RightButton, origin);
+        send(&bar, QEvent::MouseMove, Qt::RightButton, origin + QPoint(40, 40));
+        send(&bar, QEvent::MouseButtonRelease, Qt::RightButton, origin + QPoint(40, 40));
+        send(&bar, QEvent::MouseButtonPress, Qt::MiddleButton, origin);
+        send(&bar, QEvent::MouseMove, Qt::MiddleButton, origin + QPoint(40, 40));
+        QCOMPARE(moved.count(), 2);
+    }
+
+    void titleBarCloseButton()
+    {
+        TitleBar bar;
+        bar.resize(600, 50);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        QVERIFY(bar.titleLabel()->text().isEmpty());
+        QCOMPARE(bar.titleLabel()->width(), 175);
+        QCOMPARE(bar.closeButton()->size(), QSize(50, 50));
+        QCOMPARE(bar.closeButton()->currentForeground, QColor(QStringLiteral("#afafaf")));
+        QCOMPARE(bar.closeButton()->hoverForeground, QColor(QStringLiteral("#409eff")));
+        // the button sits at the right end
+        QCOMPARE(bar.closeButton()->geometry().right(), bar.width() - 1);
+
+        QSignalSpy closed(&bar, &TitleBar::close);
+        QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
+        QCOMPARE(closed.count(), 1);
+        // dragging over the rest of the bar never closes
+        QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(300, 25));
+        QCOMPARE(closed.count(), 1);
+    }
+
     void shortcutInputStartsReadOnlyAndCentred()
     {
         ShortcutInput fromSequence(QKeySequence(QStringLiteral("Ctrl+Alt+V")));

@@ -1,0 +1,461 @@
+#include "widgets/settingwindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QGraphicsDropShadowEffect>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#ifdef KLIPORA_X11
+#include <QX11Info>
+#endif
+
+#include "core/config.h"
+#include "core/resources.h"
+#include "widgets/apptabbar.h"
+#include "widgets/apptabcontrol.h"
+#include "widgets/autorun.h"
+#include "widgets/colordialogbutton.h"
+#include "widgets/shortcutinput.h"
+#include "widgets/titlebar.h"
+
+namespace {
+
+// Without a compositor a translucent window shows black where it should be
+// clear, so the shadow margin would become a black frame.
+bool windowsBlend()
+{
+#ifdef KLIPORA_X11
+    if (QX11Info::isPlatformX11())
+        return QX11Info::isCompositingManagerRunning();
+#endif
+    return true;
+}
+
+QComboBox* newComboBox(QWidget* parent)
+{
+    auto* combo = new QComboBox(parent);
+    // a list view takes the style sheet's item rules; the native popup would not
+    combo->setView(new QListView(combo));
+    QWidget* popup = combo->view()->window();
+    popup->setWindowFlags(popup->windowFlags() | Qt::NoDropShadowWindowHint);
+    return combo;
+}
+
+QLineEdit* newDisplayField(const QString& text, QWidget* parent)
+{
+    auto* edit = new QLineEdit(text, parent);
+    edit->setFocusPolicy(Qt::NoFocus);
+    // read-only too: a drop of text must not make it show what is not stored
+    edit->setReadOnly(true);
+    edit->setCursorPosition(0);
+    return edit;
+}
+
+QLabel* newNamedLabel(const QString& text, const char* name, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QColor namedColor(const json& value)
+{
+    QColor color;
+    color.setNamedColor(jsonString(value));
+    return color;
+}
+
+} // namespace
+
+SettingWindow::SettingWindow(QWidget* parent)
+    : QWidget(parent)
+    , config_(Config::instance())
+{
+    const QString sheet = readResourceText(QStringLiteral(":/qss/setting/settingswindow.qss"));
+    const bool blend = windowsBlend();
+    if (blend) {
+        if (!sheet.isEmpty())
+            setStyleSheet(sheet);
+    } else {
+        // no shadow to set the window off the desktop: a thin edge instead
+        setStyleSheet(sheet + QStringLiteral("\n#settings-mainwindow { border: 1px solid #c8c8cc; }\n"));
+    }
+
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowTitle(tr("Settings"));
+    if (blend)
+        setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+    setFixedSize(850, 600);
+    const int margin = blend ? 20 : 0;
+    setContentsMargins(margin, margin, margin, margin);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setSpacing(0);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* main = new QWidget(this);
+    main->setObjectName(QStringLiteral("settings-mainwindow"));
+    if (blend) {
+        auto* shadow = new QGraphicsDropShadowEffect(main);
+        shadow->setBlurRadius(20);
+        shadow->setOffset(0, 0);
+        shadow->setColor(QColor(0, 0, 0, 50));
+        main->setGraphicsEffect(shadow);
+    }
+    outer->addWidget(main);
+    auto* layout = new QVBoxLayout(main);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    titleBar_ = new TitleBar(main);
+    titleBar_->titleLabel()->setText(tr("Settings"));
+    connect(titleBar_, &TitleBar::close, this, &QWidget::close);
+    connect(titleBar_, &TitleBar::moved, this, [this](QPoint delta) { move(pos() + delta); });
+    layout->addWidget(titleBar_);
+
+    tabs_ = new AppTabControl(45, 225, main);
+    tabs_->setObjectName(QStringLiteral("firstmenu"));
+    QTabBar* bar = tabs_->tabBar();
+    bar->setObjectName(QStringLiteral("fristtab"));
+    // the bar measured its tabs before it had a name, and the style sheet
+    // keeps what it found then: make it look again
+    bar->style()->unpolish(bar);
+    bar->style()->polish(bar);
+    layout->addWidget(tabs_);
+
+    buildGeneral();
+    buildAppearance("snip", tr("Screenshot"), false);
+    buildAppearance("record", tr("Screen recording"), true);
+    buildAppearance("gif", tr("Gif recording"), true);
+    buildShortcuts();
+    buildAbout();
+}
+
+void SettingWindow::showEvent(QShowEvent* event)
+{
+    // The first time, open in the middle of the screen the user works on;
+    // afterwards wherever the user left it.
+    if (!placed_) {
+        placed_ = true;
+        QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame(QPoint(0, 0), size());
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}
+
+void SettingWindow::retranslate()
+{
+    // texts keep the language the window was built in
+    (void)windowTitle();
+}
+
+QString SettingWindow::versionText()
+{
+    const QList<int> parts = {1, 0, 1, 1932};
+    QStringList texts;
+    for (int part : parts)
+        texts << QString::number(part);
+    return texts.join(QLatin1Char('.'));
+}
+
+const char* SettingWindow::homeUrl()
+{
+    return "https://klipora.org/";
+}
+
+const char* SettingWindow::communityUrl()
+{
+    return "https://klipora.org/community";
+}
+
+QWidget* SettingWindow::newPage(const QString& name, QGridLayout** grid)
+{
+    auto* page = new QWidget(tabs_);
+    auto* layout = new QGridLayout(page);
+    layout->setContentsMargins(35, 10, 35, 15);
+    tabs_->addTab(page, name);
+    *grid = layout;
+    return page;
+}
+
+void SettingWindow::buildGeneral()
+{
+    QGridLayout* grid = nullptr;
+    QWidget* page = newPage(tr("General"), &grid);
+
+    autoRun_ = new QCheckBox(tr("Run on startup"), page);
+    autoRun_->setChecked(jsonBool(config_["kliporaautorun"]));
+    grid->addWidget(autoRun_, 0, 0, 1, 2);
+    // the login entry follows the stored choice every time the window is built
+    setAutoRun(autoRun_->checkState());
+    connect(autoRun_, &QCheckBox::stateChanged, this, &SettingWindow::setAutoRun);
+
+    grid->addWidget(new QLabel(tr("Language"), page), 1, 0);
+    QComboBox* language = newComboBox(page);
+    const QMap<QString, QString>& table = trs::languages();
+    for (auto it = table.cbegin(); it != table.cend(); ++it)
+        language->addItem(it.key(), it.value());
+    const int current = language->findData(jsonString(config_["language"]));
+    language->setCurrentIndex(current < 0 ? 0 : current);
+    grid->addWidget(language, 1, 1, 1, 2);
+    connect(language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, language](int index) {
+        QString code = language->itemData(index).toString();
+        if (code.isEmpty())
+            code = QStringLiteral("zh_CN");
+        config_.set(config_["language"], code);
+        trs::setLanguage(code);
+    });
+
+    grid->addWidget(new QLabel(tr("Settings file"), page), 2, 0);
+    grid->addWidget(newDisplayField(config_.filePath(), page), 2, 1, 1, 2);
+
+    grid->setRowStretch(3, 1);
+}
+
+void SettingWindow::buildAppearance(const char* section, const QString& name, bool recording)
+{
+    QGridLayout* grid = nullptr;
+    QWidget* page = newPage(name, &grid);
+    const std::string key(section);
+    json& border = config_[key]["selector"]["border"];
+
+    grid->addWidget(newNamedLabel(tr("Apperance:"), "sub-title", page), 0, 1);
+
+    grid->addWidget(new QLabel(tr("Border width"), page), 1, 1);
+    auto* width = new QSpinBox(page);
+    width->setValue(jsonInt(border["width"]));
+    grid->addWidget(width, 1, 2, 1, 2);
+    connect(width, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, key](int value) {
+        config_[key]["selector"]["border"]["width"] = value;
+        emit config_.changed();
+    });
+
+    auto colorButton = [this, page, key](const json& value, const char* part) {
+        auto* button = new ColorDialogButton(namedColor(value), page);
+        const std::string where(part);
+        connect(button, &ColorDialogButton::changed, this, [this, key, where](QColor color) {
+            config_[key]["selector"][where]["color"] = color.name(QColor::HexArgb).toStdString();
+            emit config_.changed();
+        });
+        return button;
+    };
+    grid->addWidget(new QLabel(tr("Border color"), page), 2, 1);
+    grid->addWidget(colorButton(border["color"], "border"), 2, 2, 1, 2);
+
+    grid->addWidget(new QLabel(tr("Line type"), page), 3, 1);
+    QComboBox* style = newComboBox(page);
+    style->addItems({QStringLiteral("NoPen"), QStringLiteral("SolidLine"), QStringLiteral("DashLine"),
+                     QStringLiteral("DotLine"), QStringLiteral("DashDotLine"), QStringLiteral("DashDotDotLine"),
+                     QStringLiteral("CustomDashLine")});
+    const int pen = jsonInt(border["style"]);
+    style->setCurrentIndex(pen >= 0 && pen < style->count() ? pen : 0);
+    grid->addWidget(style, 3, 2, 1, 2);
+    connect(style, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, key](int index) {
+        config_[key]["selector"]["border"]["style"] = index;
+        emit config_.changed();
+    });
+
+    grid->addWidget(new QLabel(tr("Mask color"), page), 4, 1);
+    grid->addWidget(colorButton(config_[key]["selector"]["mask"]["color"], "mask"), 4, 2, 1, 2);
+
+    if (!recording) {
+        grid->setRowStretch(5, 1);
+        return;
+    }
+
+    grid->addWidget(new QLabel(page), 5, 1);
+    grid->addWidget(newNamedLabel(tr("Params:"), "sub-title", page), 6, 1);
+
+    grid->addWidget(new QLabel(tr("Framerate"), page), 7, 1);
+    auto* framerate = new QSpinBox(page);
+    // zero frames a second would only make the recorder fail
+    framerate->setMinimum(1);
+    framerate->setValue(jsonInt(config_[key]["framerate"]));
+    grid->addWidget(framerate, 7, 2, 1, 2);
+    connect(framerate, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, key](int value) {
+        config_[key]["framerate"] = value;
+        emit config_.changed();
+    });
+
+    grid->addWidget(new QLabel(page), 8, 1);
+    const bool video = key == "record";
+    grid->addWidget(newNamedLabel(video ? tr("Video Output:") : tr("GIF Output:"), "sub-outputpath", page), 9, 1);
+
+    grid->addWidget(new QLabel(tr("Path"), page), 10, 1);
+    QLineEdit* path = newDisplayField(video ? config_.videoPath() : config_.gifPath(), page);
+    grid->addWidget(path, 10, 2);
+    auto* select = new QPushButton(QStringLiteral("..."), page);
+    select->setObjectName(QStringLiteral("sub-selectpath"));
+    select->resize(30, 20);
+    grid->addWidget(select, 10, 3);
+    connect(select, &QPushButton::clicked, this, [this, path, video] {
+        if (video)
+            selectVideoPath(path);
+        else
+            selectGifPath(path);
+    });
+
+    grid->setRowStretch(11, 1);
+}
+
+void SettingWindow::buildShortcuts()
+{
+    QGridLayout* grid = nullptr;
+    QWidget* page = newPage(tr("Shortcuts"), &grid);
+    grid->setVerticalSpacing(10);
+
+    const struct {
+        QString label;
+        const char* section;
+    } rows[] = {
+        {tr("Screenshot"), "snip"},
+        {tr("Paste"), "pin"},
+        {tr("Video recording"), "record"},
+        {tr("Gif recording"), "gif"},
+    };
+    int row = 1;
+    for (const auto& r : rows) {
+        const std::string key(r.section);
+        grid->addWidget(new QLabel(r.label, page), row, 1);
+        auto* input = new ShortcutInput(QKeySequence(jsonString(config_[key]["hotkey"])), page);
+        grid->addWidget(input, row, 2, 1, 3);
+        connect(input, &ShortcutInput::changed, this,
+                [this, key](QKeySequence sequence) { config_.set(config_[key]["hotkey"], sequence); });
+        ++row;
+    }
+    grid->setRowStretch(5, 1);
+}
+
+void SettingWindow::buildAbout()
+{
+    auto* page = new QWidget(tabs_);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(35, 10, 35, 15);
+    auto* grid = new QGridLayout;
+    layout->addLayout(grid);
+
+    grid->addWidget(new QLabel(tr("Version"), page), 0, 0);
+    QLineEdit* version = newDisplayField(versionText(), page);
+    version->setAlignment(Qt::AlignCenter);
+    grid->addWidget(version, 0, 1, 1, 2);
+
+    auto* update = new QPushButton(tr("check update"), page);
+    update->setObjectName(QStringLiteral("sub-update"));
+    update->resize(150, 20);
+    grid->addWidget(update, 2, 1);
+    connect(update, &QPushButton::clicked, this, &SettingWindow::executeUpdate);
+
+    grid->addWidget(new QLabel(page), 3, 0);
+
+    auto link = [page](const char* url, const QString& text, const char* name) {
+        auto* label = newNamedLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                                        .arg(QString::fromLatin1(url), text.toHtmlEscaped()),
+                                    name, page);
+        label->setTextFormat(Qt::RichText);
+        label->setTextInteractionFlags(Qt::TextBrowserInteraction);
+        label->setOpenExternalLinks(false);
+        return label;
+    };
+    grid->addWidget(newNamedLabel(tr("Home Web:"), "sub-homeweb", page), 4, 0);
+    QLabel* home = link(homeUrl(), QString::fromLatin1(homeUrl()), "sub-linkurl");
+    grid->addWidget(home, 4, 1);
+    connect(home, &QLabel::linkActivated, this, &SettingWindow::openmainUrl);
+
+    grid->addWidget(new QLabel(page), 5, 0);
+
+    grid->addWidget(newNamedLabel(tr("QQ Group:"), "sub-qqgroup", page), 6, 0);
+    QLabel* community = link(communityUrl(), tr("Join the Klipora community"), "sub-qqlinkurl");
+    grid->addWidget(community, 6, 1);
+    connect(community, &QLabel::linkActivated, this, &SettingWindow::openQQUrl);
+
+    auto* code = newNamedLabel(QString(), "sub-qqqrcodeimage", page);
+    code->setPixmap(QPixmap(QStringLiteral(":/icon/res/qqgroup.png")));
+    code->setScaledContents(true);
+    code->setFixedSize(48, 48);
+    grid->addWidget(code, 7, 1);
+
+    layout->addStretch();
+    auto* copyright = newNamedLabel(tr("Copyright © 2024-2026 The Klipora developers. All rights reserved."),
+                                    "copyright-label", page);
+    copyright->setAlignment(Qt::AlignCenter);
+    layout->addWidget(copyright);
+
+    tabs_->addTab(page, tr("About"));
+}
+
+void SettingWindow::setAutoRun(int state)
+{
+    const bool wanted = state == Qt::Checked;
+    bool on = wanted;
+    if (!autorun::apply(wanted, QCoreApplication::applicationFilePath())) {
+        // keep showing and storing what is really in effect
+        qCritical() << "cannot change start at login";
+        on = !wanted;
+        if (autoRun_) {
+            const QSignalBlocker blocker(autoRun_);
+            autoRun_->setChecked(on);
+        }
+    }
+    config_["kliporaautorun"] = on;
+    emit config_.changed();
+}
+
+QString SettingWindow::chooseFolder()
+{
+    return QFileDialog::getExistingDirectory(this, tr("Select Path..."), QString(), QFileDialog::ShowDirsOnly);
+}
+
+void SettingWindow::selectVideoPath(QLineEdit* editer)
+{
+    const QString folder = chooseFolder();
+    if (folder.isEmpty())
+        return;
+    editer->setText(folder);
+    config_.set(config_["record"]["path"], folder);
+}
+
+void SettingWindow::selectGifPath(QLineEdit* editer)
+{
+    const QString folder = chooseFolder();
+    if (folder.isEmpty())
+        return;
+    editer->setText(folder);
+    config_.set(config_["gif"]["path"], folder);
+}
+
+void SettingWindow::executeUpdate()
+{
+    QMessageBox::information(this, tr("update tips"), tr("No need to update the current version!"), QMessageBox::Ok);
+}
+
+void SettingWindow::openmainUrl(QString url)
+{
+    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
+
+void SettingWindow::openQQUrl(QString url)
+{
+    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
