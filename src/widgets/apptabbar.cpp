@@ -4,11 +4,18 @@
 #include <QStyleOptionTab>
 #include <QStylePainter>
 
+namespace {
+constexpr int LABEL_MARGIN = 14;
+} // namespace
+
 AppTabBar::AppTabBar(int tabWidth, int tabHeight, QWidget* parent)
     : QTabBar(parent)
     , tabWidth_(tabWidth)
     , tabHeight_(tabHeight)
 {
+    // The bar would elide to the width of a west tab before it is turned
+    // upright; paintEvent elides to the upright width instead.
+    setElideMode(Qt::ElideNone);
 }
 
 QSize AppTabBar::tabSizeHint(int index) const
@@ -38,6 +45,10 @@ void AppTabBar::paintEvent(QPaintEvent* event)
         QRect labelRect(QPoint(0, 0), upright);
         labelRect.moveCenter(option.rect.center());
         option.rect = labelRect;
+        // Once turned, the label runs along the rectangle's height. Leave
+        // room for the style sheet's slightly larger tab font and the stripe.
+        const int room = labelRect.height() - 2 * LABEL_MARGIN;
+        option.text = option.fontMetrics.elidedText(option.text, Qt::ElideRight, room, Qt::TextShowMnemonic);
         // the style turns west labels a quarter; turn them back
         const QPointF centre = QRectF(tab).center();
         painter.translate(centre);

@@ -121,7 +121,9 @@ SettingWindow::SettingWindow(QWidget* parent)
     outer->addWidget(main);
     auto* layout = new QVBoxLayout(main);
     layout->setSpacing(0);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // keep the edge drawn without a compositor clear of the children
+    const int edge = blend ? 0 : 1;
+    layout->setContentsMargins(edge, edge, edge, edge);
 
     titleBar_ = new TitleBar(main);
     titleBar_->titleLabel()->setText(tr("Settings"));
@@ -400,6 +402,7 @@ void SettingWindow::buildAbout()
     auto* copyright = newNamedLabel(tr("Copyright © 2024-2026 The Klipora developers. All rights reserved."),
                                     "copyright-label", page);
     copyright->setAlignment(Qt::AlignCenter);
+    copyright->setWordWrap(true);
     layout->addWidget(copyright);
 
     tabs_->addTab(page, tr("About"));

@@ -201,7 +201,36 @@ private slots:
         QVERIFY2(right > left && bottom > top, "no label drawn");
         QVERIFY2(right - left > 3 * (bottom - top),
                  qPrintable(QStringLiteral("label ink %1x%2").arg(right - left).arg(bottom - top)));
+        // and whole, not cut down to the width of a tab on its side
+        const int full = tabs.tabBar()->fontMetrics().horizontalAdvance(names[2]);
+        QVERIFY2(right - left >= full * 8 / 10,
+                 qPrintable(QStringLiteral("label ink %1 wide, text %2").arg(right - left).arg(full)));
         QVERIFY(bottom - top < 45);
+    }
+
+    void longTabLabelsStayInsideTheColumn()
+    {
+        // with the settings look, whose tabs have no padding
+        AppTabControl tabs(45, 225);
+        tabs.setObjectName(QStringLiteral("firstmenu"));
+        tabs.tabBar()->setObjectName(QStringLiteral("fristtab"));
+        tabs.setStyleSheet(readResourceText(QStringLiteral(":/qss/setting/settingswindow.qss")));
+        tabs.addTab(new QLabel, QStringLiteral("Short"));
+        tabs.addTab(new QLabel, QStringLiteral("A label far too long for the column of tabs on the left"));
+        tabs.resize(850, 300);
+        tabs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tabs));
+        const QImage image = tabs.tabBar()->grab().toImage();
+        const QRect tab = tabs.tabBar()->tabRect(1);
+        const QColor background = image.pixelColor(tab.center().x(), tab.top() + 4);
+        // a few columns in from each side of the long tab carry no ink
+        for (int y = tab.top() + 4; y < tab.bottom() - 4; ++y) {
+            for (int x : {tab.left() + 6, tab.left() + 7, tab.right() - 3, tab.right() - 4}) {
+                const QColor c = image.pixelColor(x, y);
+                QVERIFY2(qAbs(c.lightness() - background.lightness()) < 60,
+                         qPrintable(QStringLiteral("ink at %1,%2").arg(x).arg(y)));
+            }
+        }
     }
 
     void defaultTabControlHasNoFixedSize()
