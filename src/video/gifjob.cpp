@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "video/ffmpegrun.h"
 #include "video/videojob.h"
@@ -22,7 +23,10 @@ bool nonEmptyFile(const QString& path)
 GifJob::GifJob(QObject* parent)
     : QObject(parent)
     , run_(new FfmpegRun(this))
+    , pending_(new QTimer(this))
 {
+    pending_->setSingleShot(true);
+    connect(pending_, &QTimer::timeout, this, [this] { run_->start(pendingArgs_, true); });
     connect(run_, &FfmpegRun::succeeded, this, &GifJob::onSucceeded);
     connect(run_, &FfmpegRun::failed, this, &GifJob::onFailed);
 }
@@ -35,7 +39,7 @@ GifJob::~GifJob()
 
 bool GifJob::busy() const
 {
-    return run_->busy();
+    return run_->busy() || pending_->isActive();
 }
 
 void GifJob::setStage(Stage stage)
@@ -54,7 +58,7 @@ void GifJob::fail(const QString& reason)
 bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QString& gifFolder,
                    const QString& tempFolder, const QDateTime& now)
 {
-    if (run_->busy() || stage_ != Stage::Idle) {
+    if (busy() || stage_ != Stage::Idle) {
         fail(tr("GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment."));
         return false;
     }
@@ -77,7 +81,8 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
     files_ = ffmpeg::gifFiles(gifFolder, tempFolder, ffmpeg::timeStamp(now));
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     setStage(Stage::Capturing);
-    run_->start(ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video), true);
+    pendingArgs_ = ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video);
+    pending_->start(startDelay_);
     return true;
 }
 
@@ -85,12 +90,22 @@ void GifJob::end()
 {
     if (stage_ != Stage::Capturing)
         return;
+    if (pending_->isActive()) {
+        // stopped before ffmpeg was even started: nothing was captured
+        pending_->stop();
+        setStage(Stage::Idle);
+        return;
+    }
     setStage(Stage::StoppingCapture);
     run_->requestStop();
 }
 
 bool GifJob::finishNow()
 {
+    if (pending_->isActive()) {
+        pending_->stop();
+        setStage(Stage::Idle);
+    }
     if (!run_->busy())
         return true;
     // Quitting: finish the capture so the video survives; no later passes.

@@ -4,11 +4,13 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 #include "video/ffmpegargs.h"
 
 class FfmpegRun;
+class QTimer;
 
 // One GIF recording at a time: the screen is captured into a temporary
 // video, then a palette pass and a conversion pass follow one after another
@@ -31,6 +33,9 @@ public:
     // Blocking and bounded, for quitting: finishes the capture file.
     bool finishNow();
 
+    // The overlay needs a moment to leave the screen before ffmpeg grabs it.
+    void setStartDelay(int ms) { startDelay_ = ms; }
+
     Stage stage() const { return stage_; }
     bool capturing() const { return stage_ == Stage::Capturing; }
     bool busy() const;
@@ -52,6 +57,9 @@ private:
     bool startPass(Stage stage, const QStringList& args, const QString& input);
 
     FfmpegRun* run_ = nullptr;
+    QTimer* pending_ = nullptr;
+    QStringList pendingArgs_;
+    int startDelay_ = 0;
     Stage stage_ = Stage::Idle;
     int gifRate_ = 6;
     ffmpeg::GifFiles files_;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "core/displayinfo.h"
 #include "video/ffmpegargs.h"
@@ -34,7 +35,10 @@ QString currentDisplay()
 VideoJob::VideoJob(QObject* parent)
     : QObject(parent)
     , run_(new FfmpegRun(this))
+    , pending_(new QTimer(this))
 {
+    pending_->setSingleShot(true);
+    connect(pending_, &QTimer::timeout, this, [this] { run_->start(pendingArgs_, true); });
     connect(run_, &FfmpegRun::succeeded, this, &VideoJob::onSucceeded);
     connect(run_, &FfmpegRun::failed, this, &VideoJob::onFailed);
 }
@@ -47,7 +51,7 @@ VideoJob::~VideoJob()
 
 bool VideoJob::busy() const
 {
-    return run_->busy();
+    return run_->busy() || pending_->isActive();
 }
 
 void VideoJob::fail(const QString& reason)
@@ -58,7 +62,7 @@ void VideoJob::fail(const QString& reason)
 bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDevice, const QString& folder,
                      const QDateTime& now)
 {
-    if (run_->busy()) {
+    if (busy()) {
         fail(tr("ffmpeg is still finishing the previous file. Try again in a moment."));
         return false;
     }
@@ -79,7 +83,8 @@ bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDev
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     const QStringList args = ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, audioDevice, output_);
     stage_ = Stage::Recording;
-    run_->start(args, true);
+    pendingArgs_ = args;
+    pending_->start(startDelay_);
     return true;
 }
 
@@ -87,12 +92,22 @@ void VideoJob::end()
 {
     if (stage_ != Stage::Recording)
         return;
+    if (pending_->isActive()) {
+        // stopped before ffmpeg was even started: nothing was recorded
+        pending_->stop();
+        stage_ = Stage::Idle;
+        return;
+    }
     stage_ = Stage::Stopping;
     run_->requestStop();
 }
 
 bool VideoJob::finishNow()
 {
+    if (pending_->isActive()) {
+        pending_->stop();
+        stage_ = Stage::Idle;
+    }
     if (!run_->busy())
         return true;
     if (stage_ == Stage::Recording)

@@ -4,9 +4,11 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QSystemTrayIcon>
 
 class FfmpegRun;
+class QTimer;
 
 // One MP4 recording at a time through ffmpeg. The output is announced only
 // once ffmpeg has finished it and it exists; every failure is reported.
@@ -25,6 +27,9 @@ public:
     void end();
     // Blocking and bounded, for quitting: the file is finished, not lost.
     bool finishNow();
+
+    // The overlay needs a moment to leave the screen before ffmpeg grabs it.
+    void setStartDelay(int ms) { startDelay_ = ms; }
 
     bool recording() const { return stage_ == Stage::Recording; }
     bool busy() const;
@@ -45,6 +50,9 @@ private:
     void onFailed(const QString& reason);
 
     FfmpegRun* run_ = nullptr;
+    QTimer* pending_ = nullptr;
+    QStringList pendingArgs_;
+    int startDelay_ = 0;
     Stage stage_ = Stage::Idle;
     QString output_;
 };
