@@ -18,6 +18,8 @@
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
+#include "video/gifcapturer.h"
+#include "video/screenrecorder.h"
 
 namespace {
 
@@ -85,6 +87,9 @@ Klipora::Klipora(QWidget* parent)
     if (!sheet.isEmpty())
         setStyleSheet(sheet);
 
+    recorder_ = new ScreenRecorder(this);
+    gifCapturer_ = new GifCapturer(this);
+
     tray_ = new QSystemTrayIcon(this);
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
@@ -93,6 +98,12 @@ Klipora::Klipora(QWidget* parent)
 
     buildTrayMenu();
     updateConfig();
+
+    connect(recorder_, &ScreenRecorder::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
+    connect(gifCapturer_, &GifCapturer::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Klipora::finishRecordings);
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Klipora::clipboardChanged);
     qInfo() << "initialized.";
@@ -112,8 +123,8 @@ void Klipora::buildTrayMenu()
     menu_->setObjectName(QStringLiteral("sys_tray_menu"));
 
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"));
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"));
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"));
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), recorder_, &ScreenRecorder::record);
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), gifCapturer_, &GifCapturer::record);
     menu_->addSeparator();
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"), this, [this] {
         settings_->show();
@@ -164,6 +175,17 @@ void Klipora::pinLastImage()
 
 void Klipora::updateConfig()
 {
+    Config& config = Config::instance();
+    recorder_->setFramerate(jsonInt(config["record"]["framerate"], 30));
+    gifCapturer_->setFramerate(jsonInt(config["gif"]["framerate"], 6));
+    recorder_->updateTheme();
+    gifCapturer_->updateTheme();
+}
+
+void Klipora::finishRecordings()
+{
+    recorder_->finishNow();
+    gifCapturer_->finishNow();
 }
 
 void Klipora::append(const QPixmap& image, const QPoint& pos)

@@ -9,8 +9,10 @@
 
 #include "widgets/retranslatable.h"
 
+class GifCapturer;
 class QMenu;
 class QMimeData;
+class ScreenRecorder;
 class SettingWindow;
 
 // The one application object: a hidden widget that owns the tray icon, the
@@ -35,6 +37,8 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return menu_; }
     SettingWindow* settingWindow() const { return settings_; }
+    ScreenRecorder* screenRecorder() const { return recorder_; }
+    GifCapturer* gifCapturer() const { return gifCapturer_; }
 
     static constexpr int HISTORY_SIZE = 10;
 
@@ -51,6 +55,11 @@ private:
     void buildTrayMenu();
     void append(const QPixmap& image, const QPoint& pos);
 
+    // Lets a recording in progress finish its file before the program ends.
+    void finishRecordings();
+
+    ScreenRecorder* recorder_ = nullptr;
+    GifCapturer* gifCapturer_ = nullptr;
     std::deque<HistoryEntry> history_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;

@@ -4,6 +4,7 @@
 #include "core/config.h"
 #include "core/displayinfo.h"
 #include "core/resources.h"
+#include "core/terminationsignals.h"
 #include "klipora.h"
 #include "widgets/retranslatable.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char* argv[])
     trs::initLanguages();
     trs::loadLanguage(language);
 
+    quitOnTerminationSignals();
     Klipora klipora;
     trs::retranslateAll();
     return app.exec();

@@ -1,0 +1,479 @@
+// klipora-test: x11
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <csignal>
+
+#include "core/config.h"
+#include "core/devices/devices.h"
+#include "core/displayinfo.h"
+#include "core/resources.h"
+#include "core/terminationsignals.h"
+#include "klipora.h"
+#include "testutil.h"
+#include "video/ffmpegrun.h"
+#include "video/gifcapturer.h"
+#include "video/gifjob.h"
+#include "video/recordmenu.h"
+#include "video/screenrecorder.h"
+#include "video/videojob.h"
+
+namespace {
+
+const QColor KNOWN(30, 160, 60);
+
+struct Message
+{
+    QString title;
+    QString text;
+    QSystemTrayIcon::MessageIcon icon;
+};
+
+struct MessageLog
+{
+    template<typename Tool>
+    explicit MessageLog(Tool* tool)
+    {
+        QObject::connect(tool, &Tool::SHOW_MESSAGE, &context,
+                         [this](QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int) {
+                             list << Message{title, msg, icon};
+                         });
+    }
+    int count() const { return list.size(); }
+    int paths() const
+    {
+        int n = 0;
+        for (const Message& m : list)
+            n += m.text.startsWith(QStringLiteral("Path: "));
+        return n;
+    }
+    QObject context;
+    QList<Message> list;
+};
+
+QJsonObject videoStream(const QString& file)
+{
+    const auto r = testutil::run(QStringLiteral("ffprobe"),
+                                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                                  QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"), file});
+    const QJsonObject info = QJsonDocument::fromJson(r.out).object();
+    for (const QJsonValue& s : info.value(QStringLiteral("streams")).toArray())
+        if (s.toObject().value(QStringLiteral("codec_type")).toString() == QLatin1String("video")) {
+            QJsonObject v = s.toObject();
+            v.insert(QStringLiteral("format_duration"),
+                     info.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")));
+            return v;
+        }
+    return QJsonObject();
+}
+
+QImage frameAt(const QString& video, double seconds)
+{
+    const QString png = video + QStringLiteral(".frame.png");
+    QFile::remove(png);
+    testutil::run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-ss"),
+                                             QString::number(seconds), QStringLiteral("-i"), video,
+                                             QStringLiteral("-frames:v"), QStringLiteral("1"), png});
+    return QImage(png);
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 24)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+        && qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+// A user's drag on the overlay. (QTest reads QPoint(0, 0) as "the centre".)
+void select(QWidget* overlay, QPoint from, QPoint to)
+{
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(overlay, (from + to) / 2);
+    QTest::mouseMove(overlay, to);
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+QString childMode;
+
+} // namespace
+
+// The recorders as the user drives them: selector, Return, the control bar,
+// the tray, and quitting while a recording runs.
+class TestRecorders : public QObject
+{
+    Q_OBJECT
+
+    QWidget* patch_ = nullptr;
+    QByteArray savedPath_;
+
+    static void setFolders()
+    {
+        Config& config = Config::instance();
+        config["record"]["path"] = QDir(testutil::tempDir()).filePath(QStringLiteral("rec/videos")).toStdString();
+        config["gif"]["path"] = QDir(testutil::tempDir()).filePath(QStringLiteral("rec/gifs")).toStdString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testutil::haveX11());
+        initResources();
+        DisplayInfo::instance();
+        qRegisterMetaType<GifJob::Stage>();
+        setFolders();
+        patch_ = new QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
+                                          Qt::WindowStaysOnTopHint);
+        patch_->setAutoFillBackground(true);
+        QPalette pal = patch_->palette();
+        pal.setColor(QPalette::Window, KNOWN);
+        patch_->setPalette(pal);
+        patch_->setGeometry(300, 200, 200, 150);
+        patch_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(patch_));
+        savedPath_ = qgetenv("PATH");
+    }
+
+    void cleanupTestCase()
+    {
+        delete patch_;
+    }
+
+    void cleanup()
+    {
+        qputenv("PATH", savedPath_);
+    }
+
+    void recordsTheSelectionStoppedByButtonOrToggle()
+    {
+        ScreenRecorder recorder;
+        recorder.setUseDetectWindow(false);
+        MessageLog log(&recorder);
+        RecordMenu* bar = recorder.controlBar();
+
+        for (int round = 0; round < 2; ++round) {
+            recorder.record();
+            QCOMPARE(recorder.currentStatus(), int(Selector::STARTED));
+            QVERIFY(QTest::qWaitForWindowExposed(&recorder));
+            select(&recorder, QPoint(699, 499), QPoint(200, 100)); // dragged up and left
+            QCOMPARE(recorder.currentStatus(), int(Selector::CAPTURED));
+            QTest::keyClick(&recorder, Qt::Key_Return);
+            QCOMPARE(recorder.currentStatus(), int(Selector::LOCKED));
+            QVERIFY(!recorder.isVisible());
+            QVERIFY(bar->isVisible());
+            QVERIFY(bar->counting());
+            QTRY_COMPARE_WITH_TIMEOUT(bar->timeText(), QStringLiteral("00:00:02"), 10000);
+            QTest::qWait(900);
+            if (round == 0)
+                QTest::mouseClick(bar->stopButton(), Qt::LeftButton);
+            else
+                recorder.record();
+            QVERIFY(!bar->isVisible());
+            QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+            QTRY_COMPARE_WITH_TIMEOUT(log.count(), round + 1, 20000);
+            const Message& m = log.list.last();
+            QCOMPARE(m.title, QStringLiteral("Klipora<VIDEO>"));
+            QCOMPARE(m.icon, QSystemTrayIcon::Information);
+            QCOMPARE(m.text, QStringLiteral("Path: ") + recorder.outputPath());
+            QVERIFY(recorder.outputPath().startsWith(QString::fromStdString(Config::instance()["record"]["path"])));
+
+            const QJsonObject v = videoStream(recorder.outputPath());
+            QCOMPARE(v.value(QStringLiteral("width")).toInt(), 500);
+            QCOMPARE(v.value(QStringLiteral("height")).toInt(), 400);
+            const double duration = v.value(QStringLiteral("format_duration")).toString().toDouble();
+            QVERIFY2(duration > 2.0 && duration < 6.0, qPrintable(QString::number(duration)));
+            // the green window at (300, 200) is at (100, 100) in the video,
+            // from the first frame on: the overlay was gone before the grab
+            for (double at : {0.0, 1.5}) {
+                const QImage frame = frameAt(recorder.outputPath(), at);
+                QVERIFY2(near(frame.pixelColor(200, 170), KNOWN), qPrintable(frame.pixelColor(200, 170).name()));
+                QVERIFY(!near(frame.pixelColor(20, 20), KNOWN));
+            }
+        }
+    }
+
+    void leavingTheSelectorRecordsNothing()
+    {
+        ScreenRecorder recorder;
+        recorder.setUseDetectWindow(false);
+        MessageLog log(&recorder);
+        recorder.record();
+        select(&recorder, QPoint(10, 10), QPoint(100, 100));
+        QTest::keyClick(&recorder, Qt::Key_Escape);
+        QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+        QVERIFY(!recorder.isVisible());
+
+        // the recording action while only selecting closes the selector
+        recorder.record();
+        select(&recorder, QPoint(10, 10), QPoint(100, 100));
+        QTest::keyClick(&recorder, Qt::Key_Enter); // keypad Enter does nothing
+        QCOMPARE(recorder.currentStatus(), int(Selector::CAPTURED));
+        recorder.record();
+        QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+        QTest::qWait(500);
+        QCOMPARE(log.count(), 0);
+        QVERIFY(!recorder.job()->busy());
+        QVERIFY(!recorder.controlBar()->isVisible());
+
+        GifCapturer gif;
+        gif.setUseDetectWindow(false);
+        MessageLog gifLog(&gif);
+        gif.record();
+        select(&gif, QPoint(10, 10), QPoint(100, 100));
+        gif.record();
+        QTest::keyClick(&gif, Qt::Key_Escape);
+        QCOMPARE(gif.currentStatus(), int(Selector::IDLE));
+        QTest::qWait(500);
+        QCOMPARE(gifLog.count(), 0);
+        QCOMPARE(gif.job()->stage(), GifJob::Stage::Idle);
+    }
+
+    void unmutedRecorderTakesTheFirstSoundSource()
+    {
+        testutil::PulseServer pulse;
+        if (!pulse.start())
+            QSKIP("pulseaudio could not be started here");
+        QVERIFY(pulse.addNullSink(QStringLiteral("virt")));
+        ScreenRecorder recorder;
+        recorder.setUseDetectWindow(false);
+        MessageLog log(&recorder);
+        QVERIFY(recorder.muted());
+        recorder.mute(false);
+        recorder.record(); // opening the selector refreshes the sources
+        QVERIFY(!audioCaptureDevices().empty());
+        QCOMPARE(audioCaptureDevices().front().first, QStringLiteral("virt.monitor"));
+        select(&recorder, QPoint(10, 10), QPoint(329, 249));
+        QTest::keyClick(&recorder, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.job()->run()->busy(), 5000);
+        const QStringList args = recorder.job()->run()->arguments();
+        const int pulseAt = args.indexOf(QStringLiteral("pulse"));
+        QVERIFY(pulseAt > 0);
+        QCOMPARE(args.at(pulseAt + 2), QStringLiteral("virt.monitor"));
+        QVERIFY(pulseAt < args.indexOf(QStringLiteral("x11grab")));
+        QTest::qWait(1500);
+        recorder.record();
+        QTRY_COMPARE_WITH_TIMEOUT(log.paths(), 1, 20000);
+    }
+
+    void failuresStopTheBarAndAnnounceNothing()
+    {
+        ScreenRecorder recorder;
+        recorder.setUseDetectWindow(false);
+        MessageLog log(&recorder);
+
+        // no ffmpeg to be found
+        qputenv("PATH", QDir(testutil::tempDir()).filePath(QStringLiteral("nothing-here")).toUtf8());
+        recorder.record();
+        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QTest::keyClick(&recorder, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(log.count(), 1, 10000);
+        QCOMPARE(log.list[0].icon, QSystemTrayIcon::Critical);
+        QVERIFY2(log.list[0].text.contains(QStringLiteral("ffmpeg")), qPrintable(log.list[0].text));
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.controlBar()->isVisible(), 5000);
+        QVERIFY(!recorder.controlBar()->counting());
+        QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+        qputenv("PATH", savedPath_);
+
+        // an output folder that cannot be made
+        const QString file = QDir(testutil::tempDir()).filePath(QStringLiteral("a-file"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        const json saved = Config::instance()["record"]["path"];
+        Config::instance()["record"]["path"] = (file + QStringLiteral("/videos")).toStdString();
+        recorder.record();
+        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QTest::keyClick(&recorder, Qt::Key_Return);
+        Config::instance()["record"]["path"] = saved;
+        QCOMPARE(log.count(), 2);
+        QCOMPARE(log.list[1].icon, QSystemTrayIcon::Critical);
+        QVERIFY(!recorder.controlBar()->isVisible());
+        QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+
+        // a second recording while the first is still finishing its file
+        recorder.record();
+        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QTest::keyClick(&recorder, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.job()->run()->busy(), 5000);
+        QTest::qWait(1000);
+        const QString first = recorder.outputPath();
+        recorder.record(); // stop: ffmpeg gets "q" and needs a moment
+        recorder.record(); // and straight away a new one
+        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QTest::keyClick(&recorder, Qt::Key_Return);
+        QCOMPARE(log.count(), 3);
+        QCOMPARE(log.list[2].icon, QSystemTrayIcon::Critical);
+        QVERIFY(!recorder.controlBar()->isVisible());
+        QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
+        // the first one is still finished and announced
+        QTRY_COMPARE_WITH_TIMEOUT(log.count(), 4, 20000);
+        QCOMPARE(log.list[3].text, QStringLiteral("Path: ") + first);
+        QCOMPARE(log.paths(), 1);
+    }
+
+    void gifFromTheSelectionWhileTheUiKeepsTurning()
+    {
+        GifCapturer gif;
+        gif.setUseDetectWindow(false);
+        gif.setFramerate(15);
+        QCOMPARE(gif.fps(), 6);
+        MessageLog log(&gif);
+        gif.record();
+        QVERIFY(QTest::qWaitForWindowExposed(&gif));
+        select(&gif, QPoint(250, 150), QPoint(650, 450)); // 401 x 301
+        QTest::keyClick(&gif, Qt::Key_Return);
+        QCOMPARE(gif.currentStatus(), int(Selector::LOCKED));
+        QVERIFY(gif.controlBar()->counting());
+        QTRY_COMPARE_WITH_TIMEOUT(gif.controlBar()->timeText(), QStringLiteral("00:00:03"), 10000);
+
+        QElapsedTimer clock;
+        qint64 last = 0, longest = 0;
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            longest = qMax(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+            ++ticks;
+        });
+        clock.start();
+        timer.start(10);
+        QTest::mouseClick(gif.controlBar()->stopButton(), Qt::LeftButton);
+        QCOMPARE(gif.currentStatus(), int(Selector::IDLE));
+        QVERIFY(!gif.controlBar()->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(log.count(), 1, 60000);
+        timer.stop();
+        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
+        qInfo() << "longest gap between ticks:" << longest << "ms";
+
+        QCOMPARE(log.list[0].title, QStringLiteral("Klipora<GIF>"));
+        QCOMPARE(log.list[0].icon, QSystemTrayIcon::Information);
+        QCOMPARE(log.list[0].text, QStringLiteral("Path: ") + gif.gifPath());
+        QVERIFY(gif.gifPath().startsWith(QString::fromStdString(Config::instance()["gif"]["path"])));
+        const QJsonObject v = videoStream(gif.gifPath());
+        QCOMPARE(v.value(QStringLiteral("codec_name")).toString(), QStringLiteral("gif"));
+        QCOMPARE(v.value(QStringLiteral("width")).toInt(), 401);
+        QCOMPARE(v.value(QStringLiteral("height")).toInt(), 301);
+        QCOMPARE(v.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("6/1"));
+        const QImage frame = frameAt(gif.gifPath(), 1.0);
+        QVERIFY2(near(frame.pixelColor(150, 120), KNOWN, 40), qPrintable(frame.pixelColor(150, 120).name()));
+    }
+
+    void trayEntriesReachTheRecorders()
+    {
+        Klipora app;
+        QAction* video = nullptr;
+        QAction* gif = nullptr;
+        for (QAction* a : app.trayMenu()->actions()) {
+            if (a->text() == QLatin1String("Screen Record"))
+                video = a;
+            else if (a->text() == QLatin1String("GIF Record"))
+                gif = a;
+        }
+        QVERIFY(video && gif);
+        video->trigger();
+        QCOMPARE(app.screenRecorder()->currentStatus(), int(Selector::STARTED));
+        video->trigger();
+        QCOMPARE(app.screenRecorder()->currentStatus(), int(Selector::IDLE));
+        gif->trigger();
+        QCOMPARE(app.gifCapturer()->currentStatus(), int(Selector::STARTED));
+        gif->trigger();
+        QCOMPARE(app.gifCapturer()->currentStatus(), int(Selector::IDLE));
+
+        // frame rates come from the configuration
+        Config::instance()["record"]["framerate"] = 24;
+        app.updateConfig();
+        QCOMPARE(app.screenRecorder()->framerate(), 24);
+        QCOMPARE(app.gifCapturer()->framerate(), jsonInt(Config::instance()["gif"]["framerate"]));
+
+        // a tool's critical message reaches the application object, which logs it
+        QTest::ignoreMessage(QtCriticalMsg, "GIF failed for a test");
+        emit app.gifCapturer()->SHOW_MESSAGE(QStringLiteral("Klipora<GIF>"), QStringLiteral("GIF failed for a test"),
+                                             QSystemTrayIcon::Critical, 10000);
+    }
+
+    void quittingWhileRecordingFinishesTheFile_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("SIGTERM") << QStringLiteral("sigterm");
+        QTest::newRow("tray Quit") << QStringLiteral("quit");
+    }
+
+    void quittingWhileRecordingFinishesTheFile()
+    {
+        QFETCH(QString, how);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), how});
+        QVERIFY(child.waitForStarted());
+        // the child prints its output path once ffmpeg is running
+        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 20000);
+        const QString path = QString::fromUtf8(child.readLine().trimmed());
+        QVERIFY2(path.endsWith(QStringLiteral(".mp4")), qPrintable(path));
+        QTest::qWait(2000);
+        if (how == QLatin1String("sigterm"))
+            child.terminate(); // SIGTERM to the child's own PID
+        QVERIFY(child.waitForFinished(20000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAllStandardError().right(1500).constData());
+        const QJsonObject v = videoStream(path);
+        QVERIFY2(!v.isEmpty(), "the file is not playable");
+        QCOMPARE(v.value(QStringLiteral("width")).toInt(), 320);
+        QCOMPARE(v.value(QStringLiteral("height")).toInt(), 240);
+        const double duration = v.value(QStringLiteral("format_duration")).toString().toDouble();
+        QVERIFY2(duration > 1.0, qPrintable(QString::number(duration)));
+    }
+};
+
+// The program as started for real: application object, a recording in
+// progress, then quitting by signal or by the tray's Quit.
+static int runChild(int argc, char** argv, const QString& how)
+{
+    QApplication app(argc, argv);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    initResources();
+    app.setStyleSheet(readResourceText(QStringLiteral(":/qss/menu/menu.qss")));
+    DisplayInfo::instance();
+    quitOnTerminationSignals();
+    Klipora klipora;
+    ScreenRecorder* recorder = klipora.screenRecorder();
+    recorder->setUseDetectWindow(false);
+    QObject::connect(recorder->job()->run(), &FfmpegRun::started, [&] {
+        printf("%s\n", qPrintable(recorder->outputPath()));
+        fflush(stdout);
+        if (how == QLatin1String("quit")) {
+            QTimer::singleShot(2000, [&] {
+                for (QAction* a : klipora.trayMenu()->actions())
+                    if (a->text() == QLatin1String("Quit"))
+                        a->trigger();
+            });
+        }
+    });
+    QTimer::singleShot(0, [&] {
+        recorder->record();
+        select(recorder, QPoint(10, 10), QPoint(329, 249));
+        QTest::keyClick(recorder, Qt::Key_Return);
+    });
+    return app.exec();
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--child") == 0)
+        return runChild(argc, argv, QString::fromLatin1(argv[2]));
+    QApplication app(argc, argv);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    TestRecorders test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_recorders.moc"
