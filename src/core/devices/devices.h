@@ -19,6 +19,12 @@ DeviceList& audioCaptureDevices();
 // leaves an empty audio list rather than delaying the caller.
 long listCaptureDevices();
 
+#ifdef _WIN32
+struct IEnumMoniker;
+// Appends one entry per device that the moniker enumerator hands out.
+void DisplayDeviceInformation(IEnumMoniker* enumerator, DeviceList& list);
+#endif
+
 // The sources listed by "pactl list short sources" (index, name, driver,
 // sample spec, state per line), the default one first when it is among them.
 DeviceList parsePulseSources(const QByteArray& listing, const QString& defaultSource = QString());
