@@ -190,6 +190,14 @@ void Klipora::finishRecordings()
 
 void Klipora::append(const QPixmap& image, const QPoint& pos)
 {
+    // The X clipboard may announce one copy more than once; the same picture
+    // at the same place is one entry, not a second slot of the ten.
+    if (!history_.empty()) {
+        const HistoryEntry& last = history_.back();
+        if (last.position == pos && last.image.size() == image.size()
+            && (last.image.cacheKey() == image.cacheKey() || last.image.toImage() == image.toImage()))
+            return;
+    }
     history_.push_back({image, pos});
     while (history_.size() > HISTORY_SIZE)
         history_.pop_front();

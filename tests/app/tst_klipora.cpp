@@ -225,6 +225,11 @@ private slots:
         QCOMPARE(app.history().back().position, QPoint(300, 200));
         QCOMPARE(app.history().back().image.toImage(), renderClipboardText(QStringLiteral("hello, pinned world")).toImage());
 
+        // the same copy announced again is one entry, not two of the ten
+        xclip("hello, pinned world");
+        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 2, 10000);
+        QCOMPARE(app.history().size(), sizeBefore + 1);
+
         // 6: a colour is logged and not kept
         const size_t sizeBeforeColour = app.history().size();
         xclip(QByteArray("\xff\xff\x00\x00\x00\x00\xff\xff", 8), QStringLiteral("application/x-color"));
