@@ -26,6 +26,8 @@
 #include "core/config.h"
 #include "core/resources.h"
 #include "klipora.h"
+#include "video/gifcapturer.h"
+#include "video/screenrecorder.h"
 #include "testutil.h"
 #include "widgets/apptabcontrol.h"
 #include "widgets/autorun.h"
@@ -637,6 +639,54 @@ private slots:
         QTRY_VERIFY(!settings->isVisible());
         entry->trigger();
         QTRY_VERIFY(settings->isVisible());
+    }
+
+    void recordingSettingsApplyAtOnce()
+    {
+        Klipora app;
+        SettingWindow* settings = app.settingWindow();
+        settings->show();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        ScreenRecorder* recorder = app.screenRecorder();
+        GifCapturer* gif = app.gifCapturer();
+
+        settings->tabs()->setCurrentIndex(RECORDING);
+        auto* framerate = cell<QSpinBox>(*settings, RECORDING, 7, 2);
+        QVERIFY(framerate);
+        const int rate = framerate->value();
+        QCOMPARE(recorder->framerate(), rate);
+        QTest::keyClick(framerate, Qt::Key_Up);
+        QCOMPARE(recorder->framerate(), rate + 1);
+
+        auto* width = cell<QSpinBox>(*settings, RECORDING, 1, 2);
+        QTest::keyClick(width, Qt::Key_Up);
+        QCOMPARE(recorder->borderPen().width(), width->value());
+
+        auto* style = cell<QComboBox>(*settings, RECORDING, 3, 2);
+        QTest::keyClick(style, Qt::Key_Home);
+        QCOMPARE(recorder->borderPen().style(), Qt::NoPen);
+        QTest::keyClick(style, Qt::Key_Down);
+        QCOMPARE(recorder->borderPen().style(), Qt::SolidLine);
+
+        auto* mask = cell<ColorDialogButton>(*settings, RECORDING, 4, 2);
+        QTest::mouseClick(mask, Qt::LeftButton);
+        QTRY_VERIFY(mask->dialog()->isVisible());
+        mask->dialog()->setCurrentColor(QColor(1, 2, 3, 100));
+        mask->dialog()->accept();
+        QCOMPARE(recorder->currentMaskColor(), QColor(1, 2, 3, 100));
+
+        settings->tabs()->setCurrentIndex(GIF);
+        auto* gifRate = cell<QSpinBox>(*settings, GIF, 7, 2);
+        QTest::keyClick(gifRate, Qt::Key_Down);
+        QCOMPARE(gif->framerate(), gifRate->value());
+        auto* gifBorder = cell<ColorDialogButton>(*settings, GIF, 2, 2);
+        QTest::mouseClick(gifBorder, Qt::LeftButton);
+        QTRY_VERIFY(gifBorder->dialog()->isVisible());
+        gifBorder->dialog()->setCurrentColor(QColor(200, 100, 50));
+        gifBorder->dialog()->accept();
+        QCOMPARE(gif->borderPen().color(), QColor(200, 100, 50));
+        // the other recorder keeps its own look
+        QVERIFY(recorder->borderPen().color() != QColor(200, 100, 50));
     }
 
     void cleanupTestCase()
