@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QObject>
+#include <QPainterPath>
 #include <QPen>
 #include <QPointer>
 #include <QVector>
@@ -59,7 +60,8 @@ public:
 
     Graph type() const { return type_; }
     QPen pen() const { return pen_; }
-    void setPen(const QPen& pen) { pen_ = pen; }
+    // A text command's editor shows its text in the pen's colour too.
+    void setPen(const QPen& pen);
     bool fill() const { return fill_; }
     void setFill(bool fill) { fill_ = fill; }
     QFont font() const { return font_; }
@@ -89,6 +91,9 @@ private:
     // The editor's parent widget may delete it first; never follow a dangling one.
     QPointer<TextEdit> editor_;
     Resizer resizer_;
+    // A stroke's outline for whole draws, rebuilt when its points or pen change.
+    QPainterPath outline_;
+    bool outlineDirty_ = true;
 };
 
 // A 9-pixel block mosaic of the image, same size.

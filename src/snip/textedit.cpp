@@ -1,5 +1,7 @@
 #include "snip/textedit.h"
 
+#include <QTextCursor>
+
 TextEdit::TextEdit(QWidget* parent)
     : QTextEdit(parent)
 {
@@ -32,6 +34,13 @@ void TextEdit::setTextFont(const QFont& font)
 
 void TextEdit::setTextColour(const QColor& colour)
 {
+    if (!document()->isEmpty()) {
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        QTextCharFormat format;
+        format.setForeground(colour);
+        all.mergeCharFormat(format);
+    }
     setTextColor(colour);
     // The palette covers text whose character format was reset (all deleted).
     QPalette p = palette();

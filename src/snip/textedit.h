@@ -13,7 +13,7 @@ public:
     // Sets the widget font and reports a text change, so the box refits and
     // the owning command redraws.
     void setTextFont(const QFont& font);
-    // Colour of all text, typed before or after.
+    // Colour of all text, typed before and after.
     void setTextColour(const QColor& colour);
 
 signals:
