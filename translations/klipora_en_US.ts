@@ -2,6 +2,63 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>FfmpegRun</name>
+    <message>
+        <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>
+        <translation>Could not start ffmpeg (%1). Is it installed and on the PATH?</translation>
+    </message>
+    <message>
+        <source>ffmpeg did not stop in time and was terminated: %1</source>
+        <translation>ffmpeg did not stop in time and was terminated: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped unexpectedly: %1</source>
+        <translation>ffmpeg stopped unexpectedly: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg failed with exit code %1: %2</source>
+        <translation>ffmpeg failed with exit code %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>GifCapturer</name>
+    <message>
+        <source>Path: </source>
+        <translation>Path: </translation>
+    </message>
+</context>
+<context>
+    <name>GifJob</name>
+    <message>
+        <source>GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment.</source>
+        <translation>GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment.</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: the folder %1 cannot be created or written.</source>
+        <translation>GIF recording failed: the folder %1 cannot be created or written.</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: ffmpeg wrote no %1</source>
+        <translation>GIF recording failed: ffmpeg wrote no %1</translation>
+    </message>
+    <message>
+        <source>GIF capture failed: %1</source>
+        <translation>GIF capture failed: %1</translation>
+    </message>
+    <message>
+        <source>GIF palette pass failed: %1</source>
+        <translation>GIF palette pass failed: %1</translation>
+    </message>
+    <message>
+        <source>GIF conversion failed: %1</source>
+        <translation>GIF conversion failed: %1</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -22,6 +79,163 @@
     <message>
         <source>Quit</source>
         <translation>Quit</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenRecorder</name>
+    <message>
+        <source>Path: </source>
+        <translation>Path: </translation>
+    </message>
+</context>
+<context>
+    <name>SettingWindow</name>
+    <message>
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Screenshot</source>
+        <translation>Screenshot</translation>
+    </message>
+    <message>
+        <source>Screen recording</source>
+        <translation>Screen recording</translation>
+    </message>
+    <message>
+        <source>Gif recording</source>
+        <translation>Gif recording</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>Run on startup</source>
+        <translation>Run on startup</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>Settings file</source>
+        <translation>Settings file</translation>
+    </message>
+    <message>
+        <source>Apperance:</source>
+        <translation>Apperance:</translation>
+    </message>
+    <message>
+        <source>Border width</source>
+        <translation>Border width</translation>
+    </message>
+    <message>
+        <source>Border color</source>
+        <translation>Border color</translation>
+    </message>
+    <message>
+        <source>Line type</source>
+        <translation>Line type</translation>
+    </message>
+    <message>
+        <source>Mask color</source>
+        <translation>Mask color</translation>
+    </message>
+    <message>
+        <source>Params:</source>
+        <translation>Params:</translation>
+    </message>
+    <message>
+        <source>Framerate</source>
+        <translation>Framerate</translation>
+    </message>
+    <message>
+        <source>Video Output:</source>
+        <translation>Video Output:</translation>
+    </message>
+    <message>
+        <source>GIF Output:</source>
+        <translation>GIF Output:</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>Shortcuts</source>
+        <translation>Shortcuts</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>Video recording</source>
+        <translation>Video recording</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>check update</source>
+        <translation>check update</translation>
+    </message>
+    <message>
+        <source>Home Web:</source>
+        <translation>Home Web:</translation>
+    </message>
+    <message>
+        <source>QQ Group:</source>
+        <translation>QQ Group:</translation>
+    </message>
+    <message>
+        <source>Join the Klipora community</source>
+        <translation>Join the Klipora community</translation>
+    </message>
+    <message>
+        <source>Copyright © 2024-2026 The Klipora developers. All rights reserved.</source>
+        <translation>Copyright © 2024-2026 The Klipora developers. All rights reserved.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Select Path...</source>
+        <translation>Select Path...</translation>
+    </message>
+    <message>
+        <source>update tips</source>
+        <translation>update tips</translation>
+    </message>
+    <message>
+        <source>No need to update the current version!</source>
+        <translation>No need to update the current version!</translation>
+    </message>
+</context>
+<context>
+    <name>VideoJob</name>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>Recording failed: %1</translation>
+    </message>
+    <message>
+        <source>ffmpeg is still finishing the previous file. Try again in a moment.</source>
+        <translation>ffmpeg is still finishing the previous file. Try again in a moment.</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>the region %1x%2 at %3, %4 lies partly outside the screen.</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be created or written.</source>
+        <translation>the folder %1 cannot be created or written.</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended but wrote no file: %1</source>
+        <translation>ffmpeg ended but wrote no file: %1</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,63 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>FfmpegRun</name>
+    <message>
+        <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>
+        <translation>无法启动 ffmpeg（%1）。请确认它已安装并在 PATH 中。</translation>
+    </message>
+    <message>
+        <source>ffmpeg did not stop in time and was terminated: %1</source>
+        <translation>ffmpeg 未能及时停止，已被终止：%1</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped unexpectedly: %1</source>
+        <translation>ffmpeg 意外停止：%1</translation>
+    </message>
+    <message>
+        <source>ffmpeg failed with exit code %1: %2</source>
+        <translation>ffmpeg 执行失败，退出码 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>GifCapturer</name>
+    <message>
+        <source>Path: </source>
+        <translation>路径：</translation>
+    </message>
+</context>
+<context>
+    <name>GifJob</name>
+    <message>
+        <source>GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment.</source>
+        <translation>GIF 录制失败：ffmpeg 仍在处理上一个 GIF，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>GIF 录制失败：位于 %3, %4 的 %1x%2 区域有一部分超出了屏幕。</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: the folder %1 cannot be created or written.</source>
+        <translation>GIF 录制失败：无法创建或写入文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: ffmpeg wrote no %1</source>
+        <translation>GIF 录制失败：ffmpeg 没有写出 %1</translation>
+    </message>
+    <message>
+        <source>GIF capture failed: %1</source>
+        <translation>GIF 采集失败：%1</translation>
+    </message>
+    <message>
+        <source>GIF palette pass failed: %1</source>
+        <translation>GIF 调色板生成失败：%1</translation>
+    </message>
+    <message>
+        <source>GIF conversion failed: %1</source>
+        <translation>GIF 转换失败：%1</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -22,6 +79,163 @@
     <message>
         <source>Quit</source>
         <translation>退出</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenRecorder</name>
+    <message>
+        <source>Path: </source>
+        <translation>路径：</translation>
+    </message>
+</context>
+<context>
+    <name>SettingWindow</name>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Screenshot</source>
+        <translation>截图</translation>
+    </message>
+    <message>
+        <source>Screen recording</source>
+        <translation>录屏</translation>
+    </message>
+    <message>
+        <source>Gif recording</source>
+        <translation>GIF 录制</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>常规</translation>
+    </message>
+    <message>
+        <source>Run on startup</source>
+        <translation>开机启动</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>语言</translation>
+    </message>
+    <message>
+        <source>Settings file</source>
+        <translation>配置文件</translation>
+    </message>
+    <message>
+        <source>Apperance:</source>
+        <translation>外观：</translation>
+    </message>
+    <message>
+        <source>Border width</source>
+        <translation>边框宽度</translation>
+    </message>
+    <message>
+        <source>Border color</source>
+        <translation>边框颜色</translation>
+    </message>
+    <message>
+        <source>Line type</source>
+        <translation>线型</translation>
+    </message>
+    <message>
+        <source>Mask color</source>
+        <translation>遮罩颜色</translation>
+    </message>
+    <message>
+        <source>Params:</source>
+        <translation>参数：</translation>
+    </message>
+    <message>
+        <source>Framerate</source>
+        <translation>帧率</translation>
+    </message>
+    <message>
+        <source>Video Output:</source>
+        <translation>视频输出：</translation>
+    </message>
+    <message>
+        <source>GIF Output:</source>
+        <translation>GIF 输出：</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <source>Shortcuts</source>
+        <translation>快捷键</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>贴图</translation>
+    </message>
+    <message>
+        <source>Video recording</source>
+        <translation>视频录制</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>check update</source>
+        <translation>检查更新</translation>
+    </message>
+    <message>
+        <source>Home Web:</source>
+        <translation>主页：</translation>
+    </message>
+    <message>
+        <source>QQ Group:</source>
+        <translation>交流群：</translation>
+    </message>
+    <message>
+        <source>Join the Klipora community</source>
+        <translation>加入 Klipora 社区</translation>
+    </message>
+    <message>
+        <source>Copyright © 2024-2026 The Klipora developers. All rights reserved.</source>
+        <translation>版权所有 © 2024-2026 Klipora 开发者。保留所有权利。</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Select Path...</source>
+        <translation>选择路径…</translation>
+    </message>
+    <message>
+        <source>update tips</source>
+        <translation>更新提示</translation>
+    </message>
+    <message>
+        <source>No need to update the current version!</source>
+        <translation>当前已是最新版本，无需更新！</translation>
+    </message>
+</context>
+<context>
+    <name>VideoJob</name>
+    <message>
+        <source>Recording failed: %1</source>
+        <translation>录制失败：%1</translation>
+    </message>
+    <message>
+        <source>ffmpeg is still finishing the previous file. Try again in a moment.</source>
+        <translation>ffmpeg 仍在完成上一个文件，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>位于 %3, %4 的 %1x%2 区域有一部分超出了屏幕。</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be created or written.</source>
+        <translation>无法创建或写入文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended but wrote no file: %1</source>
+        <translation>ffmpeg 已结束，但没有写出文件：%1</translation>
     </message>
 </context>
 </TS>
