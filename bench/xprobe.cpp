@@ -4,12 +4,16 @@
 //
 //   xprobe tray <class> -- command...   start command; print PID and ms until
 //                                       a window of <class> docks in the tray
-//   xprobe overlay key <keysym>         XTEST key; ms until a full-screen
-//   xprobe overlay exec -- command...   window maps, and until it first paints
-//   xprobe key <keysym>                 one XTEST key press and release
+//   xprobe overlay key <keys>           XTEST key; ms until a full-screen
+//   xprobe overlay exec -- command...   window maps, and until it first paints;
+//                                       also the PID that owns the overlay
+//                                       (_NET_WM_PID) and the spawned PID
+//   xprobe key <keys>                   one XTEST press and release; "ctrl+shift+z" style
+//                                       combinations are pressed in order, released backwards
 //   xprobe drag x1 y1 x2 y2 n           press at (x1,y1), n moves to (x2,y2), release
 //   xprobe hover x1 y1 x2 y2 n          n moves without a button
 //   xprobe fullscreen-gone              wait until no full-screen window is mapped
+// Every wait ends after XPROBE_TIMEOUT seconds (default 20) with "timeout" and exit 1.
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -33,6 +37,13 @@ using Clock = std::chrono::steady_clock;
 
 xcb_connection_t* conn;
 xcb_screen_t* screen;
+
+std::chrono::seconds timeoutSeconds()
+{
+    const char* v = getenv("XPROBE_TIMEOUT");
+    const int s = v ? atoi(v) : 0;
+    return std::chrono::seconds(s > 0 ? s : 20);
+}
 
 double msSince(Clock::time_point t0)
 {
@@ -96,6 +107,8 @@ pid_t spawn(char** argv)
 xcb_keycode_t keycodeOf(const char* name)
 {
     KeySym sym = XStringToKeysym(name);
+    if (sym == NoSymbol)
+        return 0;
     xcb_key_symbols_t* syms = xcb_key_symbols_alloc(conn);
     xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, xcb_keysym_t(sym));
     xcb_keycode_t code = codes ? codes[0] : 0;
@@ -104,12 +117,52 @@ xcb_keycode_t keycodeOf(const char* name)
     return code;
 }
 
-void fakeKey(const char* name)
+const char* modifierKeysym(const std::string& name)
 {
-    xcb_keycode_t code = keycodeOf(name);
-    xcb_test_fake_input(conn, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    xcb_test_fake_input(conn, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    if (name == "ctrl" || name == "control")
+        return "Control_L";
+    if (name == "shift")
+        return "Shift_L";
+    if (name == "alt")
+        return "Alt_L";
+    if (name == "super")
+        return "Super_L";
+    return nullptr;
+}
+
+// "ctrl+alt+v" → keycodes in press order; an unknown name gives an empty list
+std::vector<xcb_keycode_t> keycodesOf(const std::string& combo)
+{
+    std::vector<xcb_keycode_t> codes;
+    size_t start = 0;
+    while (start <= combo.size()) {
+        size_t end = combo.find('+', start + 1); // a lone "+" names the plus key
+        if (end == std::string::npos)
+            end = combo.size();
+        const std::string part = combo.substr(start, end - start);
+        const char* mod = modifierKeysym(part);
+        const xcb_keycode_t code = keycodeOf(mod ? mod : part.c_str());
+        if (code == 0)
+            return {};
+        codes.push_back(code);
+        start = end + 1;
+    }
+    return codes;
+}
+
+bool fakeKey(const char* combo)
+{
+    const std::vector<xcb_keycode_t> codes = keycodesOf(combo);
+    if (codes.empty()) {
+        fprintf(stderr, "unknown key %s\n", combo);
+        return false;
+    }
+    for (xcb_keycode_t c : codes)
+        xcb_test_fake_input(conn, XCB_KEY_PRESS, c, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+        xcb_test_fake_input(conn, XCB_KEY_RELEASE, *it, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_flush(conn);
+    return true;
 }
 
 void fakeMove(int x, int y)
@@ -125,6 +178,38 @@ void fakeButton(bool press)
 void roundTrip()
 {
     free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
+}
+
+uint32_t cardinalProperty(xcb_window_t w, xcb_atom_t atom)
+{
+    auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, w, atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+    uint32_t v = 0;
+    if (r && xcb_get_property_value_length(r) == 4)
+        v = *static_cast<uint32_t*>(xcb_get_property_value(r));
+    free(r);
+    return v;
+}
+
+// _NET_WM_PID of the window, or of its first child that has one (a frame
+// put around it by the window manager carries none)
+uint32_t windowPid(xcb_window_t w)
+{
+    auto* a = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, 11, "_NET_WM_PID"), nullptr);
+    if (!a)
+        return 0;
+    const xcb_atom_t atom = a->atom;
+    free(a);
+    uint32_t pid = cardinalProperty(w, atom);
+    if (pid)
+        return pid;
+    auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, w), nullptr);
+    if (tree) {
+        xcb_window_t* kids = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree) && !pid; ++i)
+            pid = cardinalProperty(kids[i], atom);
+        free(tree);
+    }
+    return pid;
 }
 
 bool isFullScreen(xcb_window_t w)
@@ -144,7 +229,7 @@ int cmdTray(const char* cls, char** argv)
     pid_t pid = spawn(argv);
     printf("PID %d\n", pid);
     fflush(stdout);
-    const auto deadline = t0 + std::chrono::seconds(20);
+    const auto deadline = t0 + timeoutSeconds();
     while (xcb_generic_event_t* e = waitEvent(deadline)) {
         const uint8_t type = e->response_type & 0x7f;
         xcb_window_t w = XCB_NONE;
@@ -173,13 +258,16 @@ int cmdOverlay(int argc, char** argv)
     }
     free(xcb_damage_query_version_reply(conn, xcb_damage_query_version(conn, 1, 1), nullptr));
     const auto t0 = Clock::now();
-    if (argc >= 2 && !strcmp(argv[0], "key"))
-        fakeKey(argv[1]);
-    else if (argc >= 3 && !strcmp(argv[0], "exec"))
-        spawn(argv + 2);
-    else
+    if (argc >= 2 && !strcmp(argv[0], "key")) {
+        if (!fakeKey(argv[1]))
+            return 2;
+    } else if (argc >= 3 && !strcmp(argv[0], "exec")) {
+        printf("SPAWN_PID %d\n", spawn(argv + 2));
+        fflush(stdout);
+    } else {
         return 2;
-    const auto deadline = t0 + std::chrono::seconds(20);
+    }
+    const auto deadline = t0 + timeoutSeconds();
     xcb_window_t overlay = XCB_NONE;
     while (xcb_generic_event_t* e = waitEvent(deadline)) {
         const uint8_t type = e->response_type & 0x7f;
@@ -188,12 +276,14 @@ int cmdOverlay(int argc, char** argv)
             if (isFullScreen(m->window)) {
                 overlay = m->window;
                 printf("MAP_MS %.2f\n", msSince(t0));
+                fflush(stdout);
                 xcb_damage_damage_t damage = xcb_generate_id(conn);
                 xcb_damage_create(conn, damage, overlay, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
                 xcb_flush(conn);
             }
         } else if (overlay != XCB_NONE && type == ext->first_event + XCB_DAMAGE_NOTIFY) {
             printf("PAINT_MS %.2f\n", msSince(t0));
+            printf("OVERLAY_PID %u\n", windowPid(overlay));
             free(e);
             return 0;
         }
@@ -226,7 +316,7 @@ int cmdPointer(bool drag, int x1, int y1, int x2, int y2, int n)
 
 int cmdFullscreenGone()
 {
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    const auto deadline = Clock::now() + timeoutSeconds();
     while (Clock::now() < deadline) {
         auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, screen->root), nullptr);
         bool any = false;
@@ -244,6 +334,7 @@ int cmdFullscreenGone()
             return 0;
         usleep(5000);
     }
+    printf("FULLSCREEN timeout\n");
     return 1;
 }
 
@@ -268,9 +359,8 @@ int main(int argc, char** argv)
     else if (cmd == "overlay")
         rc = cmdOverlay(argc - 2, argv + 2);
     else if (cmd == "key" && argc >= 3) {
-        fakeKey(argv[2]);
+        rc = fakeKey(argv[2]) ? 0 : 2;
         roundTrip();
-        rc = 0;
     } else if ((cmd == "drag" || cmd == "hover") && argc >= 7)
         rc = cmdPointer(cmd == "drag", atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
     else if (cmd == "fullscreen-gone")
