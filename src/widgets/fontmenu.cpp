@@ -1,0 +1,81 @@
+#include "widgets/fontmenu.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QListView>
+
+#include "widgets/colorpanel.h"
+
+FontMenu::FontMenu(QWidget* parent)
+    : EditMenu(parent)
+{
+    layout()->setSpacing(3);
+    layout()->setContentsMargins(5, 0, 0, 0);
+
+    const QFontDatabase db;
+    family_ = makeBox(125);
+    family_->addItems(db.families());
+    const int preferred = family_->findText(QStringLiteral("宋体"));
+    if (preferred >= 0)
+        family_->setCurrentIndex(preferred);
+    addWidget(family_);
+
+    style_ = makeBox(100);
+    fillStyles(family_->currentText());
+    addWidget(style_);
+
+    size_ = makeBox(80);
+    for (int s : QFontDatabase::standardSizes())
+        size_->addItem(QString::number(s));
+    const int sixteen = size_->findText(QStringLiteral("16"));
+    if (sixteen >= 0)
+        size_->setCurrentIndex(sixteen);
+    addWidget(size_);
+
+    addSeparator();
+    panel_ = new ColorPanel(this);
+    addWidget(panel_);
+
+    pen_ = QPen(panel_->color());
+
+    connect(family_, &QComboBox::currentTextChanged, this, [this](const QString& family) {
+        fillStyles(family);
+        emit changed();
+    });
+    connect(style_, &QComboBox::currentTextChanged, this, &EditMenu::changed);
+    connect(size_, &QComboBox::currentTextChanged, this, &EditMenu::changed);
+    connect(panel_, &ColorPanel::changed, this, [this](QColor c) {
+        pen_.setColor(c);
+        emit changed();
+    });
+}
+
+QComboBox* FontMenu::makeBox(int width)
+{
+    auto box = new QComboBox(this);
+    box->setFixedSize(width, height_ - 6);
+    box->setView(new QListView(box));
+    box->view()->window()->setWindowFlag(Qt::NoDropShadowWindowHint, true);
+    return box;
+}
+
+void FontMenu::fillStyles(const QString& family)
+{
+    // One change for the whole refill, not one per style.
+    const bool blocked = style_->blockSignals(true);
+    style_->clear();
+    style_->addItems(QFontDatabase().styles(family));
+    style_->blockSignals(blocked);
+}
+
+QFont FontMenu::font() const
+{
+    QFont font;
+    font.setFamily(family_->currentText());
+    font.setStyleName(style_->currentText());
+    const int px = size_->currentText().toInt();
+    if (px > 0)
+        font.setPixelSize(px);
+    return font;
+}

@@ -1,0 +1,187 @@
+#include "widgets/imageeditmenu.h"
+
+#include <QMoveEvent>
+
+#include "widgets/arroweditmenu.h"
+#include "widgets/buttongroup.h"
+#include "widgets/erasemenu.h"
+#include "widgets/fontmenu.h"
+#include "widgets/graphmenu.h"
+#include "widgets/iconbutton.h"
+#include "widgets/lineeditmenu.h"
+
+const QVector<Graph>& ImageEditMenu::tools()
+{
+    static const QVector<Graph> order{ RECTANGLE, ELLIPSE, ARROW, LINE, PENCIL, TEXT, MOSAIC, ERASER };
+    return order;
+}
+
+ImageEditMenu::ImageEditMenu(QWidget* parent)
+    : EditMenu(parent)
+{
+    struct Tool
+    {
+        Graph type;
+        const char* icon;
+        const char* tip;
+        EditMenu* menu;
+    };
+    const Tool tools[] = {
+        { RECTANGLE, ":/icon/res/rectangle", QT_TR_NOOP("Rectangle"), new GraphMenu(this) },
+        { ELLIPSE, ":/icon/res/circle", QT_TR_NOOP("Ellipse"), new GraphMenu(this) },
+        { ARROW, ":/icon/res/arrow", QT_TR_NOOP("Arrow"), new ArrowEditMenu(this) },
+        { LINE, ":/icon/res/line", QT_TR_NOOP("Line"), new LineEditMenu(this) },
+        { PENCIL, ":/icon/res/feather", QT_TR_NOOP("Pencil"), new LineEditMenu(this) },
+        { TEXT, ":/icon/res/text", QT_TR_NOOP("Text"), new FontMenu(this) },
+        { MOSAIC, ":/icon/res/mosaic", QT_TR_NOOP("Mosaic"), new EraseMenu(this) },
+        { ERASER, ":/icon/res/eraser", QT_TR_NOOP("Eraser"), new EraseMenu(this) },
+    };
+
+    group_ = new ButtonGroup(this);
+    for (const Tool& tool : tools) {
+        const Graph t = tool.type;
+        EditMenu* menu = tool.menu;
+        menu->hide();
+        menus_.insert(t, menu);
+
+        IconButton* button = makeButton(QString::fromLatin1(tool.icon), true);
+        button->setToolTip(tr(tool.tip));
+        addButton(button);
+        toolButtons_.insert(t, button);
+        group_->addButton(button);
+
+        connect(button, &QAbstractButton::toggled, this, [this, t, menu](bool on) {
+            if (on) {
+                emit paint(t);
+                placeOptionMenu(menu);
+                menu->show();
+            } else {
+                menu->hide();
+            }
+        });
+        connect(menu, &EditMenu::changed, this, [this, t] { emit changed(t); });
+    }
+    connect(group_, &ButtonGroup::uncheckedAll, this, [this] { emit paint(Graph(0)); });
+
+    addSeparator();
+    undo_ = makeButton(QStringLiteral(":/icon/res/undo"), false);
+    undo_->setEnabled(false);
+    addButton(undo_);
+    connect(undo_, &QAbstractButton::clicked, this, &ImageEditMenu::undo);
+    redo_ = makeButton(QStringLiteral(":/icon/res/redo"), false);
+    redo_->setEnabled(false);
+    addButton(redo_);
+    connect(redo_, &QAbstractButton::clicked, this, &ImageEditMenu::redo);
+
+    addSeparator();
+    pin_ = makeButton(QStringLiteral(":/icon/res/pin"), false);
+    addButton(pin_);
+    connect(pin_, &QAbstractButton::clicked, this, [this] {
+        emit fix();
+        reset();
+    });
+    save_ = makeButton(QStringLiteral(":/icon/res/save"), false);
+    addButton(save_);
+    connect(save_, &QAbstractButton::clicked, this, [this] {
+        emit save();
+        reset();
+    });
+
+    addSeparator();
+    exit_ = makeButton(QStringLiteral(":/icon/res/wrong"), false);
+    exit_->normalForeground = exit_->currentForeground = exit_->hoverForeground = QColor("#ee0000");
+    exit_->hoverBackground = QColor("#d0d0d5");
+    addWidget(exit_);
+    connect(exit_, &QAbstractButton::clicked, this, [this] {
+        emit exit();
+        reset();
+    });
+    ok_ = makeButton(QStringLiteral(":/icon/res/right"), false);
+    ok_->normalForeground = ok_->currentForeground = ok_->hoverForeground = QColor("#07b913");
+    ok_->hoverBackground = QColor("#d0d0d5");
+    addWidget(ok_);
+    connect(ok_, &QAbstractButton::clicked, this, [this] {
+        emit ok();
+        reset();
+    });
+}
+
+IconButton* ImageEditMenu::makeButton(const QString& icon, bool checkable)
+{
+    return new IconButton(QPixmap(icon), QSize(height_, height_), QSize(iconSize_, iconSize_), checkable, this);
+}
+
+void ImageEditMenu::placeOptionMenu(EditMenu* menu) const
+{
+    const int dy = height() + 3;
+    menu->move(x(), submenusAbove_ ? y() - dy : y() + dy);
+}
+
+void ImageEditMenu::moveEvent(QMoveEvent* event)
+{
+    // An open option menu stays attached when the toolbar moves.
+    for (EditMenu* menu : menus_) {
+        if (menu->isVisible())
+            placeOptionMenu(menu);
+    }
+    EditMenu::moveEvent(event);
+}
+
+void ImageEditMenu::hideEvent(QHideEvent* event)
+{
+    // The option menus are windows of their own: they would stay behind.
+    for (EditMenu* menu : menus_)
+        menu->hide();
+    EditMenu::hideEvent(event);
+}
+
+QPen ImageEditMenu::pen(Graph t) const
+{
+    const EditMenu* menu = menus_.value(t);
+    return menu ? menu->pen() : QPen();
+}
+
+bool ImageEditMenu::fill(Graph t) const
+{
+    switch (t) {
+    case RECTANGLE:
+    case ELLIPSE:
+    case LINE:
+    case PENCIL:
+    case TEXT:
+        return menus_.value(t)->fill();
+    case ARROW:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QFont ImageEditMenu::font(Graph t) const
+{
+    if (t == TEXT)
+        return static_cast<const FontMenu*>(menus_.value(TEXT))->font();
+    return QFont();
+}
+
+void ImageEditMenu::setWidth(Graph t, int w)
+{
+    if (EditMenu* menu = menus_.value(t))
+        menu->setWidth(qMax(w, 1));
+    emit changed(t);
+}
+
+void ImageEditMenu::reset()
+{
+    group_->uncheckAll();
+}
+
+void ImageEditMenu::disableUndo(bool val)
+{
+    undo_->setEnabled(!val);
+}
+
+void ImageEditMenu::disableRedo(bool val)
+{
+    redo_->setEnabled(!val);
+}
