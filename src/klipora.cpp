@@ -18,6 +18,7 @@
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
+#include "snip/screenshoter.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
 
@@ -87,8 +88,10 @@ Klipora::Klipora(QWidget* parent)
     if (!sheet.isEmpty())
         setStyleSheet(sheet);
 
+    screenShoter_ = new ScreenShoter(this);
     recorder_ = new ScreenRecorder(this);
     gifCapturer_ = new GifCapturer(this);
+    connect(screenShoter_, &ScreenShoter::FIX_IMAGE, this, &Klipora::pinImage);
 
     tray_ = new QSystemTrayIcon(this);
 
@@ -99,6 +102,8 @@ Klipora::Klipora(QWidget* parent)
     buildTrayMenu();
     updateConfig();
 
+    connect(screenShoter_, &ScreenShoter::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
     connect(recorder_, &ScreenRecorder::SHOW_MESSAGE, this,
             QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
     connect(gifCapturer_, &GifCapturer::SHOW_MESSAGE, this,
@@ -122,7 +127,7 @@ void Klipora::buildTrayMenu()
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("sys_tray_menu"));
 
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"));
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"), screenShoter_, &ScreenShoter::start);
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), recorder_, &ScreenRecorder::record);
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), gifCapturer_, &GifCapturer::record);
     menu_->addSeparator();
@@ -178,6 +183,7 @@ void Klipora::updateConfig()
     Config& config = Config::instance();
     recorder_->setFramerate(jsonInt(config["record"]["framerate"], 30));
     gifCapturer_->setFramerate(jsonInt(config["gif"]["framerate"], 6));
+    screenShoter_->updateTheme();
     recorder_->updateTheme();
     gifCapturer_->updateTheme();
 }

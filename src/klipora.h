@@ -14,6 +14,7 @@ class QMenu;
 class QMimeData;
 class ScreenRecorder;
 class SettingWindow;
+class ScreenShoter;
 
 // The one application object: a hidden widget that owns the tray icon, the
 // capture tools, the settings window and the hotkeys, and keeps the short
@@ -37,6 +38,7 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return menu_; }
     SettingWindow* settingWindow() const { return settings_; }
+    ScreenShoter* screenShoter() const { return screenShoter_; }
     ScreenRecorder* screenRecorder() const { return recorder_; }
     GifCapturer* gifCapturer() const { return gifCapturer_; }
 
@@ -58,6 +60,7 @@ private:
     // Lets a recording in progress finish its file before the program ends.
     void finishRecordings();
 
+    ScreenShoter* screenShoter_ = nullptr;
     ScreenRecorder* recorder_ = nullptr;
     GifCapturer* gifCapturer_ = nullptr;
     std::deque<HistoryEntry> history_;

@@ -1,0 +1,953 @@
+#include "snip/screenshoter.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPolygon>
+#include <QSaveFile>
+#include <QScreen>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QWheelEvent>
+
+#include "core/config.h"
+#include "core/desktopgrab.h"
+#include "core/qpointformat.h"
+#include "snip/magnifier.h"
+#include "snip/textedit.h"
+#include "widgets/imageeditmenu.h"
+
+namespace {
+
+// Offers the snip to other programs. Qt would encode image/png at zlib's
+// default level on every request, which takes most of a second for a large
+// selection; a fast level gives the same pixels in a fraction of the time.
+class SnipMimeData : public QMimeData
+{
+public:
+    explicit SnipMimeData(const QImage& image) { setImageData(image); }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QVariant::Type type) const override
+    {
+        if (mimeType == QLatin1String("image/png")) {
+            if (png_.isEmpty()) {
+                QBuffer buffer(&png_);
+                buffer.open(QIODevice::WriteOnly);
+                QImageWriter writer(&buffer, "png");
+                writer.setCompression(1);
+                writer.write(qvariant_cast<QImage>(imageData()));
+            }
+            return png_;
+        }
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    mutable QByteArray png_;
+};
+
+QPen framePen(Qt::PenStyle style, qreal width = 1.0)
+{
+    return QPen(QBrush(Qt::black, Qt::SolidPattern), width, style, Qt::SquareCap, Qt::BevelJoin);
+}
+
+QRect boundingRect(const QVector<QPoint>& points)
+{
+    if (points.isEmpty())
+        return QRect();
+    return QPolygon(points).boundingRect();
+}
+
+Resizer textBox(const PaintCommand& command)
+{
+    const QRect r = command.editor() ? command.editor()->geometry().adjusted(-5, -5, 5, 5) : QRect();
+    Resizer box;
+    box.setRect(r);
+    box.borderWidth = 5;
+    return box;
+}
+
+const QCursor& rotateCursor()
+{
+    static const QCursor cursor(
+        QPixmap(QStringLiteral(":/icon/res/rotate")).scaled(22, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        11, 11);
+    return cursor;
+}
+
+} // namespace
+
+ScreenShoter::ScreenShoter(QWidget* parent)
+    : Selector(parent)
+{
+    // The overlay paints its own canvas from the grab taken in start().
+    paintsCanvas = true;
+
+    menu_ = new ImageEditMenu(this);
+    menu_->hide();
+    menu_->adjustSize();
+    magnifier_ = new Magnifier(this);
+    circleCursor_ = new CircleCursor(20, this);
+    canvas_ = QPixmap(size());
+
+    connect(menu_, &ImageEditMenu::save, this, &ScreenShoter::save);
+    connect(menu_, &ImageEditMenu::ok, this, &ScreenShoter::copy);
+    connect(menu_, &ImageEditMenu::fix, this, &ScreenShoter::pin);
+    connect(menu_, &ImageEditMenu::exit, this, &ScreenShoter::exit);
+    connect(menu_, &ImageEditMenu::undo, this, &ScreenShoter::undo);
+    connect(menu_, &ImageEditMenu::redo, this, &ScreenShoter::redo);
+    connect(menu_, &ImageEditMenu::paint, this, &ScreenShoter::selectTool);
+    connect(menu_, &ImageEditMenu::changed, this, &ScreenShoter::changeOption);
+
+    connect(&undo_, &CommandStack::increased, this, [this] {
+        if (restoring_)
+            return;
+        current_ = undo_.top();
+        lastFootprint_ = footprint(current_);
+        requestCanvas(DRAW_COMMAND, lastFootprint_);
+    });
+    connect(&undo_, &CommandStack::decreased, this, [this] {
+        if (!restoring_)
+            requestFullRepaint(REDRAW_ALL);
+    });
+    connect(&undo_, &CommandStack::emptied, this, [this](bool empty) {
+        if (restoring_)
+            return;
+        if (empty) {
+            Selector::status = CAPTURED;
+            emit captured();
+        } else {
+            Selector::status = LOCKED;
+            emit locked();
+        }
+        menu_->disableUndo(empty);
+        if (empty)
+            menu_->reset();
+    });
+    connect(&redo_, &CommandStack::emptied, menu_, &ImageEditMenu::disableRedo);
+
+    connect(this, &Selector::captured, this, [this] {
+        menu_->show();
+        moveMenu();
+    });
+    connect(this, &Selector::moved, this, &ScreenShoter::moveMenu);
+    connect(this, &Selector::resized, this, &ScreenShoter::moveMenu);
+
+    registerShortcuts();
+}
+
+void ScreenShoter::registerShortcuts()
+{
+    auto add = [this](const QKeySequence& keys, std::function<void()> action) {
+        auto shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, std::move(action));
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_S), [this] {
+        if (Selector::status == CAPTURED)
+            save();
+    });
+    add(QKeySequence(Qt::Key_P), [this] {
+        if (Selector::status == CAPTURED)
+            pin();
+    });
+    add(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); });
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { redo(); });
+    add(QKeySequence(Qt::Key_PageUp), [this] {
+        const int count = int(history_.size());
+        if (historyIndex_ < 0 || historyIndex_ >= count)
+            return;
+        restoreHistory(historyIndex_);
+        if (historyIndex_ > 0)
+            --historyIndex_;
+    });
+    add(QKeySequence(Qt::Key_PageDown), [this] {
+        const int count = int(history_.size());
+        if (historyIndex_ < 0 || historyIndex_ >= count)
+            return;
+        restoreHistory(historyIndex_);
+        if (historyIndex_ < count - 1)
+            ++historyIndex_;
+    });
+    add(QKeySequence(Qt::CTRL | Qt::Key_C), [this] {
+        if (Selector::status > SELECTING)
+            return;
+        qInfo() << "CTRL + C";
+        QGuiApplication::clipboard()->setText(magnifier_->colorName());
+    });
+    add(QKeySequence(Qt::Key_Delete), [this] { deleteCurrent(); });
+}
+
+void ScreenShoter::start()
+{
+    if (Selector::status != IDLE)
+        return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen ? screen->virtualGeometry() : QRect(QPoint(0, 0), size());
+    screenshot_ = grabDesktop(desktop);
+    if (screenshot_.isNull()) {
+        qCritical() << "the desktop could not be grabbed";
+        screenshot_ = QPixmap(size());
+        screenshot_.fill(Qt::black);
+    }
+    requestFullRepaint(REDRAW_ALL);
+    Selector::start();
+}
+
+void ScreenShoter::exit()
+{
+    // Text boxes of commands kept by the history must not show up again.
+    for (const Command& command : undo_.commands()) {
+        if (command->editor())
+            command->editor()->hide();
+    }
+    undo_.clear();
+    redo_.clear();
+    menu_->reset();
+    menu_->hide();
+    current_.reset();
+    hovered_.reset();
+    hoverCode_ = Resizer::OUTSIDE;
+    flags_ = 0;
+    magnifier_->hide();
+    unsetCursor();
+    circleWidth_ = hoverCursorCode_ = -1;
+    Selector::exit();
+}
+
+QRect ScreenShoter::snippedRect() const
+{
+    return box.rect();
+}
+
+QPixmap ScreenShoter::snippedImage()
+{
+    // A copy may come before the overlay had a chance to paint.
+    updateCanvas();
+    return canvas_.copy(box.rect());
+}
+
+void ScreenShoter::snipped()
+{
+    const QRect r = box.rect();
+    auto mime = new SnipMimeData(snippedImage().toImage());
+    mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(r.topLeft()));
+    QGuiApplication::clipboard()->setMimeData(mime);
+
+    history_.push_back({ screenshot_, r, undo_.commands() });
+    while (int(history_.size()) > HISTORY_LIMIT)
+        history_.erase(history_.begin());
+    historyIndex_ = int(history_.size()) - 1;
+}
+
+void ScreenShoter::copy()
+{
+    snipped();
+    exit();
+}
+
+QString ScreenShoter::proposedSaveName()
+{
+    const QString name = QStringLiteral("Klipora_picture_")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz")) + QStringLiteral(".png");
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
+                                    + QLatin1Char('/') + name);
+}
+
+bool ScreenShoter::writeImage(const QImage& image, const QString& name, QString* error)
+{
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    const QByteArray format = suffix == QLatin1String("jpeg") ? QByteArray("jpg") : suffix.toLatin1();
+    // Written aside and renamed at the end: a full disk leaves no half file.
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, format);
+    if (!writer.write(image)) {
+        *error = writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void ScreenShoter::save()
+{
+    const QString proposed = proposedSaveName();
+    QString name;
+    if (saveName_) {
+        name = saveName_(proposed);
+    } else {
+        // The dialog needs the keyboard the overlay holds.
+        releaseKeyboard();
+        name = QFileDialog::getSaveFileName(this, tr("Save Image"), proposed,
+                                            QStringLiteral("PNG(*.png);;JPEG(*.jpg *.jpeg);;BMP(*.bmp)"));
+        if (isVisible()) {
+            activateWindow();
+            grabKeyboard();
+        }
+    }
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".png");
+
+    QString error;
+    if (!writeImage(snippedImage().toImage(), name, &error)) {
+        // The overlay stays open so the work is not lost.
+        emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), tr("Failed to save %1: %2").arg(name, error),
+                          QSystemTrayIcon::Critical);
+        return;
+    }
+    emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), tr("Path: ") + name);
+    snipped();
+    exit();
+}
+
+void ScreenShoter::pin()
+{
+    const QPixmap image = snippedImage();
+    const QPoint pos = box.rect().topLeft();
+    snipped();
+    emit FIX_IMAGE(image, pos);
+    exit();
+}
+
+void ScreenShoter::undo()
+{
+    if (undo_.empty())
+        return;
+    const Command top = undo_.top();
+    if (top == current_) {
+        const bool valid = top->isValid();
+        setCurrent(nullptr);
+        // An empty command is simply dropped; the one beneath stays.
+        if (!valid)
+            return;
+    }
+    if (!undo_.empty()) {
+        redo_.push(top);
+        undo_.pop();
+    }
+}
+
+void ScreenShoter::redo()
+{
+    if (redo_.empty())
+        return;
+    undo_.push(redo_.top());
+    redo_.pop();
+}
+
+void ScreenShoter::updateTheme()
+{
+    try {
+        Selector::updateTheme(Config::instance()["snip"]["selector"]);
+    } catch (const json::exception& e) {
+        qCritical() << "bad snip selector settings:" << e.what();
+    }
+}
+
+void ScreenShoter::modified(PaintType type)
+{
+    const auto command = qobject_cast<PaintCommand*>(sender());
+    if (!command || !current_ || command != current_.get() || type == REFRESH) {
+        requestFullRepaint(type);
+        return;
+    }
+    if (type == DRAW_INCREMENT) {
+        const int m = current_->pen().width() / 2 + 3;
+        QRect r = boundingRect(current_->pendingPoints());
+        if (!current_->points().isEmpty())
+            r |= QRect(current_->points().last(), QSize(1, 1));
+        requestCanvas(type, r.adjusted(-m, -m, m, m));
+        return;
+    }
+    requestCanvas(type, QRegion(lastFootprint_) | footprint(current_));
+}
+
+void ScreenShoter::requestCanvas(PaintType type, const QRegion& area)
+{
+    kind_ = type;
+    canvasPending_ = true;
+    canvasArea_ |= area;
+    update(area);
+}
+
+void ScreenShoter::requestFullRepaint(PaintType type)
+{
+    requestCanvas(type, QRegion(rect()) | QRegion(canvas_.rect()));
+}
+
+QRect ScreenShoter::footprint(const Command& command) const
+{
+    if (!command)
+        return QRect();
+    const int m = command->pen().width() / 2 + 6;
+    QRect r;
+    switch (command->type()) {
+    case TEXT:
+        r = command->editor() ? command->editor()->geometry().adjusted(-8, -26, 8, 8) : QRect();
+        return r;
+    case PENCIL:
+    case MOSAIC:
+    case ERASER:
+        r = boundingRect(command->points()) | boundingRect(command->pendingPoints());
+        break;
+    case ARROW:
+        r = command->rect() | boundingRect(command->points());
+        break;
+    default:
+        r = command->rect();
+        break;
+    }
+    return r.adjusted(-m, -m, m, m);
+}
+
+void ScreenShoter::updateCanvas()
+{
+    if (!canvasPending_)
+        return;
+    const QRegion area = canvasArea_;
+    canvasPending_ = false;
+    canvasArea_ = QRegion();
+
+    switch (kind_) {
+    case DRAW_INCREMENT:
+    case DRAW_COMMAND: {
+        if (!current_) {
+            qCritical() << "nullptr";
+            return;
+        }
+        QPainter p(&canvas_);
+        current_->draw(&p, kind_ == DRAW_INCREMENT);
+        break;
+    }
+    case REDRAW_ALL: {
+        const std::vector<Command> commands = undo_.commands();
+        const bool whole = area.contains(canvas_.rect()) || canvas_.size() != screenshot_.size();
+        if (whole && commands.empty()) {
+            // Shares the grab's pixels until the first mark is drawn.
+            canvas_ = screenshot_;
+            return;
+        }
+        if (canvas_.size() != screenshot_.size())
+            canvas_ = QPixmap(screenshot_.size());
+        QPainter p(&canvas_);
+        if (!whole)
+            p.setClipRegion(area);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        if (whole) {
+            p.drawPixmap(0, 0, screenshot_);
+        } else {
+            for (const QRect& r : area)
+                p.drawPixmap(r, screenshot_, r);
+        }
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        for (const Command& command : commands)
+            command->draw(&p, false);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ScreenShoter::paintEvent(QPaintEvent* event)
+{
+    updateCanvas();
+
+    painter.begin(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& r : event->region())
+        painter.drawPixmap(r, canvas_, r);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (kind_ == PREVIEW && current_)
+        current_->draw(&painter, true);
+    if (current_) {
+        painter.save();
+        drawEditFrame(&painter, current_);
+        painter.restore();
+    }
+    painter.end();
+    lastFootprint_ = footprint(current_);
+
+    Selector::paintEvent(event);
+}
+
+void ScreenShoter::drawEditFrame(QPainter* p, const Command& command)
+{
+    switch (command->type()) {
+    case RECTANGLE:
+    case ELLIPSE:
+        drawSelector(p, command->resizer());
+        break;
+    case LINE:
+    case ARROW: {
+        const Resizer& g = command->resizer();
+        p->setRenderHint(QPainter::Antialiasing, true);
+        p->setBrush(Qt::NoBrush);
+        p->setPen(framePen(Qt::DashLine));
+        p->drawLine(g.x1, g.y1, g.x2, g.y2);
+        p->setPen(framePen(Qt::SolidLine));
+        p->drawRect(QRect(g.x1 - 2, g.y1 - 2, 5, 5));
+        p->drawRect(QRect(g.x2 - 2, g.y2 - 2, 5, 5));
+        break;
+    }
+    case TEXT: {
+        const Resizer box = textBox(*command);
+        const QRect r = box.rect();
+        p->save();
+        p->setPen(QPen(QBrush(QColor("#333")), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+        p->setBrush(QBrush(Qt::white, Qt::SolidPattern));
+        p->setRenderHint(QPainter::Antialiasing, true);
+        const QPoint knob((box.x1 + box.x2) / 2, box.minY() - 10);
+        p->drawEllipse(QRect(knob.x() - 4, knob.y() - 4, 9, 9));
+        p->restore();
+        p->setRenderHint(QPainter::Antialiasing, false);
+        p->setBrush(Qt::NoBrush);
+        p->setPen(framePen(Qt::DashLine));
+        p->drawRect(r);
+        p->setPen(framePen(Qt::SolidLine));
+        for (const QPoint& c : { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
+            p->drawRect(QRect(c.x() - 2, c.y() - 2, 5, 5));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ScreenShoter::setCurrent(const Command& command)
+{
+    if (current_ && current_ != command) {
+        const Command old = current_;
+        emit old->modified(REFRESH);
+        if (!old->isValid())
+            undo_.remove(old.get());
+    }
+    current_ = command;
+    lastFootprint_ = footprint(current_);
+    if (command) {
+        if (TextEdit* editor = command->editor()) {
+            editor->show();
+            editor->setFocus(Qt::OtherFocusReason);
+        }
+        emit command->modified(REFRESH);
+    }
+}
+
+void ScreenShoter::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (Selector::status != LOCKED) {
+        Selector::mousePressEvent(event);
+        return;
+    }
+    const QPoint pos = event->pos();
+    setCurrent(nullptr);
+    // Dropping an empty command may have emptied the stack and freed the
+    // selection: this press then only ends the edit.
+    if (Selector::status != LOCKED)
+        return;
+    if (hovered_) {
+        const auto commands = undo_.commands();
+        if (std::find(commands.begin(), commands.end(), hovered_) == commands.end()) {
+            hovered_.reset();
+            hoverCode_ = Resizer::OUTSIDE;
+        }
+    }
+
+    const int c = hoverCode_;
+    if (hovered_ && (c & 0xF)) {
+        lastMovePoint_ = pos;
+        setCurrent(hovered_);
+        flags_ |= OP_MOVING;
+    } else if (hovered_ && (c & 0xFF0)) {
+        lastResizePoint_ = pos;
+        setCurrent(hovered_);
+        flags_ |= OP_RESIZING;
+    } else if (hovered_ && c == Resizer::ROTATE_ANCHOR) {
+        setCurrent(hovered_);
+        flags_ |= OP_ROTATING;
+    } else {
+        const Graph t = Graph(flags_ & TOOL_MASK);
+        QPen pen = menu_->pen(t);
+        const bool fill = menu_->fill(t);
+        Command command;
+        switch (t) {
+        case RECTANGLE:
+        case ELLIPSE:
+        case LINE:
+        case PENCIL:
+        case ARROW:
+            command = std::make_shared<PaintCommand>(t, pen, fill, pos);
+            break;
+        case MOSAIC:
+            pen.setBrush(QBrush(pixelate(canvas_.toImage())));
+            command = std::make_shared<PaintCommand>(t, pen, false, pos);
+            break;
+        case ERASER:
+            pen.setBrush(QBrush(screenshot_));
+            command = std::make_shared<PaintCommand>(t, pen, false, pos);
+            break;
+        case TEXT:
+            command = std::make_shared<PaintCommand>(t, pen, false, pos, this);
+            command->setFont(menu_->font(TEXT));
+            break;
+        default:
+            qCritical() << "Error type:" << int(t);
+            break;
+        }
+        if (command) {
+            hovered_ = command;
+            setCurrent(command);
+            undo_.push(command);
+            redo_.clear();
+            connect(command.get(), &PaintCommand::modified, this, &ScreenShoter::modified);
+            requestCanvas(PREVIEW, footprint(command));
+            flags_ |= OP_CREATING;
+        }
+    }
+    Selector::mousePressEvent(event);
+}
+
+void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->pos();
+    if (event->buttons() & Qt::LeftButton) {
+        if (Selector::status == LOCKED && hovered_) {
+            if (flags_ & OP_CREATING) {
+                hovered_->addPoint(pos);
+            } else if (flags_ & OP_MOVING) {
+                hovered_->move(pos - lastMovePoint_);
+                lastMovePoint_ = pos;
+            } else if (flags_ & OP_RESIZING) {
+                hovered_->resize(hoverCode_, pos - lastResizePoint_);
+                lastResizePoint_ = pos;
+            }
+        } else if (Selector::status == MOVING) {
+            // Commands undone before the move no longer fit the region.
+            redo_.clear();
+            undo_.clear();
+        }
+    }
+
+    const Graph tool = Graph(flags_ & TOOL_MASK);
+    if (tool == MOSAIC || tool == ERASER) {
+        setCircleCursor(qMin(menu_->pen(tool).width(), CircleCursor::MAX_WIDTH));
+    } else if (!event->buttons() && Selector::status == LOCKED) {
+        hitTest(pos);
+        setHoverCursor();
+    }
+
+    switch (Selector::status) {
+    case CAPTURED:
+    case MOVING:
+    case LOCKED:
+        magnifier_->hide();
+        break;
+    default: {
+        magnifier_->setPixmap(Magnifier::cut(screenshot_, event->globalPos()));
+        QPoint at = pos + QPoint(10, 10);
+        // Kept on the desktop near its right and bottom edges.
+        if (at.x() + magnifier_->width() > width())
+            at.setX(pos.x() - 10 - magnifier_->width());
+        if (at.y() + magnifier_->height() > height())
+            at.setY(pos.y() - 10 - magnifier_->height());
+        magnifier_->move(at);
+        magnifier_->show();
+        magnifier_->update();
+        break;
+    }
+    }
+
+    Selector::mouseMoveEvent(event);
+}
+
+void ScreenShoter::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && Selector::status == LOCKED) {
+        if ((flags_ & OP_MASK) == OP_CREATING && current_) {
+            // A stroke is already on the canvas; only its last points are due.
+            if (PaintCommand::isStroke(current_->type()))
+                modified(DRAW_INCREMENT);
+            else
+                requestCanvas(DRAW_COMMAND, QRegion(lastFootprint_) | footprint(current_));
+        }
+        flags_ &= ~OP_MASK;
+    }
+    Selector::mouseReleaseEvent(event);
+}
+
+void ScreenShoter::wheelEvent(QWheelEvent* event)
+{
+    const int n = event->angleDelta().y() / 120;
+    const int tool = flags_ & TOOL_MASK;
+    Graph t = Graph(0);
+    if (tool == ERASER)
+        t = ERASER;
+    else if (tool == MOSAIC)
+        t = MOSAIC;
+    if (t)
+        menu_->setWidth(t, qMin(menu_->pen(t).width() + n, CircleCursor::MAX_WIDTH));
+}
+
+void ScreenShoter::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Selector::status >= CAPTURED) {
+        snipped();
+        exit();
+    } else if (key == Qt::Key_Escape) {
+        exit();
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void ScreenShoter::hitTest(const QPoint& p)
+{
+    hoverCode_ = 0;
+    hovered_.reset();
+    for (const Command& command : undo_.commands()) {
+        const Resizer& g = command->resizer();
+        bool hit = false;
+        switch (command->type()) {
+        case RECTANGLE: {
+            const int c = g.position(p);
+            hoverCode_ = c;
+            hit = c & 0x1FFF;
+            break;
+        }
+        case ELLIPSE: {
+            const QRect r = command->rect();
+            if (QRegion(r.adjusted(-2, -2, 2, 2), QRegion::Ellipse).contains(p)
+                && !QRegion(r.adjusted(2, 2, -2, -2), QRegion::Ellipse).contains(p)) {
+                hoverCode_ = 15;
+                hit = true;
+            } else {
+                const int c = g.position(p);
+                hoverCode_ = c;
+                hit = c & 0xFF0;
+            }
+            break;
+        }
+        case LINE:
+        case ARROW: {
+            const QRect s(g.x1 - 2, g.y1 - 2, 5, 5);
+            const QRect e(g.x2 - 2, g.y2 - 2, 5, 5);
+            if (s.contains(p)) {
+                hoverCode_ = Resizer::ANCHOR_X1Y1;
+                hit = true;
+            } else if (e.contains(p)) {
+                hoverCode_ = Resizer::ANCHOR_X2Y2;
+                hit = true;
+            } else if (QPolygon({ s.topLeft(), s.bottomRight(), e.bottomRight(), e.topLeft() })
+                           .containsPoint(p, Qt::OddEvenFill)) {
+                hoverCode_ = 15;
+                hit = true;
+            }
+            break;
+        }
+        case TEXT: {
+            Resizer box = textBox(*command);
+            box.rotatable = true;
+            int c = box.position(p);
+            if (c == Resizer::ANCHOR_X1 || c == Resizer::ANCHOR_X2 || c == Resizer::ANCHOR_Y1
+                || c == Resizer::ANCHOR_Y2 || c == Resizer::INSIDE)
+                c = 15;
+            hoverCode_ = c;
+            hit = (c & 0x1FFF) || c == Resizer::ROTATE_ANCHOR;
+            break;
+        }
+        default:
+            break;
+        }
+        if (hit) {
+            hovered_ = command;
+            return;
+        }
+    }
+}
+
+Qt::CursorShape ScreenShoter::cursorShapeFor(int code)
+{
+    switch (code) {
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 15:
+        return Qt::SizeAllCursor;
+    case 16:
+    case 32:
+        return Qt::SizeHorCursor;
+    case 64:
+    case 128:
+        return Qt::SizeVerCursor;
+    case 256:
+    case 2048:
+        return Qt::SizeFDiagCursor;
+    case 512:
+    case 1024:
+        return Qt::SizeBDiagCursor;
+    case Resizer::ROTATE_ANCHOR:
+        return Qt::BitmapCursor;
+    default:
+        return Qt::CrossCursor;
+    }
+}
+
+void ScreenShoter::setHoverCursor()
+{
+    const int code = hovered_ ? hoverCode_ : 0;
+    if (code == hoverCursorCode_)
+        return;
+    hoverCursorCode_ = code;
+    circleWidth_ = -1;
+    const Qt::CursorShape shape = cursorShapeFor(code);
+    if (shape == Qt::BitmapCursor)
+        setCursor(rotateCursor());
+    else
+        setCursor(shape);
+}
+
+void ScreenShoter::setCircleCursor(int width)
+{
+    if (width == circleWidth_)
+        return;
+    circleWidth_ = width;
+    hoverCursorCode_ = -1;
+    circleCursor_->setWidth(width);
+    const QPixmap image = circleCursor_->pixmap();
+    setCursor(QCursor(image, image.width() / 2, image.height() / 2));
+}
+
+void ScreenShoter::selectTool(Graph t)
+{
+    if (t != 0) {
+        flags_ = int(t) | TOOL_ACTIVE;
+        Selector::status = LOCKED;
+        emit locked();
+    } else {
+        flags_ = 0;
+        if (undo_.empty()) {
+            Selector::status = CAPTURED;
+            emit captured();
+        }
+    }
+    current_.reset();
+    lastFootprint_ = QRect();
+    if (t == MOSAIC || t == ERASER) {
+        setCircleCursor(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
+    } else {
+        circleWidth_ = hoverCursorCode_ = -1;
+        setCursor(Qt::CrossCursor);
+    }
+    update();
+}
+
+void ScreenShoter::changeOption(Graph t)
+{
+    if (current_ && current_->type() == t && t != MOSAIC && t != ERASER) {
+        current_->setPen(menu_->pen(t));
+        emit current_->modified(REDRAW_ALL);
+        current_->setFill(menu_->fill(t));
+        emit current_->modified(REDRAW_ALL);
+    }
+    if (t == MOSAIC || t == ERASER)
+        setCircleCursor(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
+    if (current_ && current_->type() == t && t == TEXT)
+        current_->setFont(menu_->font(TEXT));
+}
+
+void ScreenShoter::deleteCurrent()
+{
+    if (Selector::status < CAPTURED || !current_)
+        return;
+    const Command command = current_;
+    emit command->modified(REFRESH);
+    if (command->editor())
+        command->editor()->hide();
+    current_.reset();
+    if (hovered_ == command)
+        hovered_.reset();
+    undo_.remove(command.get());
+}
+
+void ScreenShoter::restoreHistory(int index)
+{
+    if (index < 0 || index >= int(history_.size()))
+        return;
+    const HistoryEntry entry = history_[size_t(index)];
+    screenshot_ = entry.screenshot;
+    box.x1 = entry.rect.left();
+    box.y1 = entry.rect.top();
+    box.x2 = entry.rect.right();
+    box.y2 = entry.rect.bottom();
+
+    for (const Command& command : undo_.commands()) {
+        if (command->editor())
+            command->editor()->hide();
+    }
+    current_.reset();
+    hovered_.reset();
+    restoring_ = true;
+    undo_.clear();
+    for (const Command& command : entry.commands)
+        undo_.push(command);
+    restoring_ = false;
+    emit undo_.changed(undo_.size());
+    emit undo_.emptied(undo_.empty());
+    redo_.clear();
+
+    requestFullRepaint(REDRAW_ALL);
+    Selector::status = CAPTURED;
+    emit captured();
+    Selector::status = LOCKED;
+    emit locked();
+}
+
+QPoint ScreenShoter::menuPosition(const QRect& r, const QSize& m, int H, bool* above)
+{
+    const int h = m.height();
+    const int x = qMax(0, r.right() + 1 - m.width());
+    int y;
+    if (r.bottom() + 2 * h + 5 < H) {
+        y = r.bottom() + 3;
+        *above = false;
+    } else if (r.top() - 2 * h - 5 > 0) {
+        y = r.top() - h - 3;
+        *above = true;
+    } else {
+        y = r.bottom() - h - 3;
+        *above = true;
+    }
+    return { x, y };
+}
+
+void ScreenShoter::moveMenu()
+{
+    bool above = false;
+    const QPoint p = menuPosition(box.rect(), menu_->size(), height(), &above);
+    menu_->setSubmenusAbove(above);
+    menu_->move(mapToGlobal(p));
+}

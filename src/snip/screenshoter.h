@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPoint>
+#include <QRegion>
+#include <QSystemTrayIcon>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/selector.h"
+#include "snip/commandstack.h"
+#include "snip/paintcommand.h"
+
+class CircleCursor;
+class ImageEditMenu;
+class Magnifier;
+
+// The screenshot overlay: freezes the desktop, lets the user pick a region,
+// annotate it with the toolbar's tools, then copy, save or pin the result.
+// Earlier snips stay in a bounded history that Page Up / Page Down page
+// through.
+class ScreenShoter : public Selector
+{
+    Q_OBJECT
+public:
+    using Command = std::shared_ptr<PaintCommand>;
+
+    struct HistoryEntry
+    {
+        QPixmap screenshot;
+        QRect rect;
+        std::vector<Command> commands;
+    };
+
+    // Tool flags: the active tool in the low bits, then the drag operation.
+    enum ToolFlags {
+        TOOL_MASK = 0xFFFF,
+        TOOL_ACTIVE = 1 << 16,
+        OP_CREATING = 1 << 20,
+        OP_MOVING = 1 << 21,
+        OP_RESIZING = 1 << 22,
+        OP_ROTATING = 1 << 23,
+        OP_MASK = OP_CREATING | OP_MOVING | OP_RESIZING | OP_ROTATING,
+    };
+
+    // Every entry holds a full-desktop pixmap (about 33 MB on a 4K desktop),
+    // so only the last few snips are kept.
+    static constexpr int HISTORY_LIMIT = 5;
+
+    explicit ScreenShoter(QWidget* parent = nullptr);
+
+    // The canvas cut to the selection, right and bottom edges included.
+    QPixmap snippedImage();
+    QRect snippedRect() const;
+
+    // Asks where to save; returns an empty string when the user cancels.
+    // Tests put their own answer here instead of the file dialog.
+    using SaveNameProvider = std::function<QString(const QString& proposed)>;
+    void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
+    // "Klipora_picture_<time>.png" in the pictures folder.
+    static QString proposedSaveName();
+
+    ImageEditMenu* menu() const { return menu_; }
+    Magnifier* magnifier() const { return magnifier_; }
+    const CommandStack& undoStack() const { return undo_; }
+    const CommandStack& redoStack() const { return redo_; }
+    const std::vector<HistoryEntry>& history() const { return history_; }
+    int historyIndex() const { return historyIndex_; }
+    Command current() const { return current_; }
+    Command hovered() const { return hovered_; }
+    int hoverCode() const { return hoverCode_; }
+    int toolFlags() const { return flags_; }
+    // The canvas with every pending change applied.
+    const QPixmap& canvas()
+    {
+        updateCanvas();
+        return canvas_;
+    }
+    const QPixmap& screenshot() const { return screenshot_; }
+
+    // Hit test of the commands at p, oldest first; sets the hovered command
+    // and hover code.
+    void hitTest(const QPoint& p);
+    static Qt::CursorShape cursorShapeFor(int hoverCode);
+
+    // Where the toolbar goes for a selection r on a widget of height H with a
+    // toolbar of size m; sets *above when the option menus open above it.
+    static QPoint menuPosition(const QRect& r, const QSize& m, int H, bool* above);
+
+signals:
+    void FIX_IMAGE(QPixmap image, QPoint pos);
+    void SHOW_MESSAGE(QString title, QString msg,
+                      QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information, int msecs = 10000);
+
+public slots:
+    void start() override;
+    void exit() override;
+    void save();
+    void copy();
+    void pin();
+    void snipped();
+    void undo();
+    void redo();
+    void updateTheme();
+    void modified(PaintType type);
+
+private slots:
+    void moveMenu();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void registerShortcuts();
+    void updateCanvas();
+    void drawEditFrame(QPainter* painter, const Command& command);
+    void setCurrent(const Command& command);
+    void selectTool(Graph t);
+    void changeOption(Graph t);
+    void restoreHistory(int index);
+    void deleteCurrent();
+    void setCircleCursor(int width);
+    void setHoverCursor();
+    static bool writeImage(const QImage& image, const QString& name, QString* error);
+    // The area a command covers on the widget, frame and handles included.
+    QRect footprint(const Command& command) const;
+    // Records canvas work of the given kind and what it touches on screen.
+    void requestCanvas(PaintType type, const QRegion& area);
+    void requestFullRepaint(PaintType type);
+
+    QPixmap screenshot_;
+    int hoverCode_ = Resizer::OUTSIDE;
+    Command hovered_;
+    Command current_;
+    int flags_ = 0;
+    ImageEditMenu* menu_ = nullptr;
+    Magnifier* magnifier_ = nullptr;
+    QPoint lastMovePoint_;
+    QPoint lastResizePoint_;
+    CommandStack undo_;
+    CommandStack redo_;
+    CircleCursor* circleCursor_ = nullptr;
+    QPixmap canvas_;
+    std::vector<HistoryEntry> history_;
+    int historyIndex_ = 0;
+    PaintType kind_ = REFRESH;
+
+    // The canvas work of kind_ is done once; repeating it would only draw
+    // antialiased edges darker.
+    bool canvasPending_ = false;
+    QRegion canvasArea_;
+    QRect lastFootprint_;
+    bool restoring_ = false;
+    int circleWidth_ = -1;
+    int hoverCursorCode_ = -1;
+    SaveNameProvider saveName_;
+};

@@ -1,0 +1,732 @@
+// klipora-test: x11
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QImageReader>
+#include <QMenu>
+#include <QScreen>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "core/resources.h"
+#include "klipora.h"
+#include "snip/screenshoter.h"
+#include "snip/textedit.h"
+#include "testutil.h"
+#include "widgets/erasemenu.h"
+#include "widgets/iconbutton.h"
+#include "widgets/imageeditmenu.h"
+#include "widgets/widthbutton.h"
+
+Q_DECLARE_METATYPE(QSystemTrayIcon::MessageIcon)
+
+namespace {
+
+// A colour for every desktop pixel that differs from its neighbours, so a
+// pixel of a snip tells where on the screen it came from.
+QColor patternAt(int x, int y)
+{
+    return QColor(x % 256, y % 256, ((x / 256) * 40 + (y / 256) * 30) % 256);
+}
+
+// Known content under the overlay: an unmanaged window over the whole screen.
+class PatternWindow : public QWidget
+{
+public:
+    PatternWindow()
+        : QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint)
+    {
+        const QSize size = QGuiApplication::primaryScreen()->size();
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                line[x] = patternAt(x, y).rgb();
+        }
+        pattern = QPixmap::fromImage(image);
+        setGeometry(QRect(QPoint(0, 0), size));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.drawPixmap(0, 0, pattern);
+    }
+
+private:
+    QPixmap pattern;
+};
+
+QString num(int v)
+{
+    return QString::number(v);
+}
+
+// Real input through XTEST, as a user's mouse and keyboard give it.
+bool xdo(const QStringList& args)
+{
+    return testutil::run(QStringLiteral("xdotool"), args).exitCode == 0;
+}
+
+bool realDrag(const QPoint& from, const QPoint& to)
+{
+    const QPoint mid = (from + to) / 2;
+    return xdo({ "mousemove", num(from.x()), num(from.y()), "mousedown", "1", "mousemove", num(mid.x()),
+                 num(mid.y()), "mousemove", num(to.x()), num(to.y()), "mouseup", "1" });
+}
+
+bool realClick(QWidget* w)
+{
+    const QPoint c = w->mapToGlobal(w->rect().center());
+    return xdo({ "mousemove", num(c.x()), num(c.y()), "click", "1" });
+}
+
+// Synthetic input straight to the overlay for the finer cases.
+void mouse(QWidget* w, QEvent::Type type, const QPoint& p, Qt::MouseButtons buttons,
+           Qt::MouseButton button = Qt::NoButton)
+{
+    QMouseEvent e(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void hover(QWidget* w, const QPoint& p)
+{
+    mouse(w, QEvent::MouseMove, p, Qt::NoButton);
+}
+
+void drag(QWidget* w, const QPoint& from, const QPoint& to, int steps = 4)
+{
+    hover(w, from); // a real press always follows a move to its place
+    mouse(w, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i <= steps; ++i)
+        mouse(w, QEvent::MouseMove, from + (to - from) * i / steps, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, to, Qt::NoButton, Qt::LeftButton);
+}
+
+void click(QWidget* w, const QPoint& p)
+{
+    mouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+    mouse(w, QEvent::MouseButtonRelease, p, Qt::NoButton, Qt::LeftButton);
+}
+
+void wheel(QWidget* w, int notches)
+{
+    const QPoint p(400, 400);
+    QWheelEvent e(QPointF(p), QPointF(w->mapToGlobal(p)), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+}
+
+QByteArray clipboardAs(const QString& type)
+{
+    return testutil::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", type, "-o" }).out;
+}
+
+QImage canvasImage(ScreenShoter& s)
+{
+    return s.canvas().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+bool isRed(const QColor& c)
+{
+    return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+}
+
+} // namespace
+
+class TestScreenShoter : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PatternWindow> background;
+    std::unique_ptr<ScreenShoter> shoter;
+    QStringList asked;
+    QString answer;
+
+    // Starts a capture and drags out the selection with synthetic input.
+    void startWithSelection(const QRect& r)
+    {
+        startOverlay();
+        drag(shoter.get(), r.topLeft(), r.bottomRight());
+        QCOMPARE(shoter->currentStatus(), int(Selector::CAPTURED));
+        QCOMPARE(shoter->selectedRect(), r);
+    }
+
+    // The known content is this process's own window: it must have painted
+    // again where the last overlay was before the next grab.
+    void startOverlay()
+    {
+        QApplication::processEvents();
+        background->repaint();
+        shoter->start();
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->isVisible(), 5000);
+        QTest::qWait(200); // the keyboard grab is taken once the window is viewable
+    }
+
+    void chooseTool(Graph t)
+    {
+        IconButton* b = shoter->menu()->toolButton(t);
+        if (!b->isChecked())
+            b->click();
+        QVERIFY(b->isChecked());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        initResources();
+        qRegisterMetaType<QSystemTrayIcon::MessageIcon>();
+        QVERIFY(testutil::haveX11());
+        background = std::make_unique<PatternWindow>();
+        background->show();
+        QVERIFY(QTest::qWaitForWindowExposed(background.get(), 10000));
+        QTest::qWait(300);
+    }
+
+    void init()
+    {
+        shoter = std::make_unique<ScreenShoter>();
+        asked.clear();
+        answer.clear();
+        shoter->setSaveNameProvider([this](const QString& proposed) {
+            asked << proposed;
+            return answer;
+        });
+    }
+
+    void cleanup()
+    {
+        if (shoter && shoter->isVisible())
+            shoter->exit();
+        shoter.reset();
+    }
+
+    void wholeRoadWithRealInput()
+    {
+        // Through the application object, as the tray entry starts it.
+        shoter.reset();
+        Klipora app;
+        ScreenShoter* s = app.screenShoter();
+        QVERIFY(s);
+        QAction* snip = app.trayMenu()->actions().first();
+        QCOMPARE(snip->text(), QStringLiteral("Snip"));
+        snip->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(s->isVisible(), 5000);
+        QTest::qWait(300);
+
+        QVERIFY(realDrag(QPoint(120, 45), QPoint(520, 345)));
+        QTRY_COMPARE_WITH_TIMEOUT(s->currentStatus(), int(Selector::CAPTURED), 5000);
+        QCOMPARE(s->selectedRect(), QRect(QPoint(120, 45), QPoint(520, 345)));
+        QTRY_VERIFY_WITH_TIMEOUT(s->menu()->isVisible(), 5000);
+        // Right-aligned under the selection.
+        QCOMPARE(s->menu()->geometry().right(), 520);
+        QCOMPARE(s->menu()->y(), 345 + 3);
+
+        QVERIFY(realClick(s->menu()->toolButton(RECTANGLE)));
+        QTRY_COMPARE_WITH_TIMEOUT(s->currentStatus(), int(Selector::LOCKED), 5000);
+        QVERIFY(realDrag(QPoint(200, 100), QPoint(300, 200)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(s->undoStack().size()), 1, 5000);
+
+        QVERIFY(realClick(s->menu()->toolButton(ARROW)));
+        QTRY_VERIFY_WITH_TIMEOUT(s->menu()->toolButton(ARROW)->isChecked(), 5000);
+        QVERIFY(realDrag(QPoint(250, 250), QPoint(400, 300)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(s->undoStack().size()), 2, 5000);
+
+        QVERIFY(xdo({ "key", "Return" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!s->isVisible(), 5000);
+        QCOMPARE(s->currentStatus(), int(Selector::IDLE));
+
+        const QImage image = QImage::fromData(clipboardAs("image/png"), "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(image.size(), QSize(401, 301));
+        // Untouched pixels are the screen's, exactly.
+        for (int y = 0; y < 301; y += 20) {
+            for (int x = 0; x < 401; x += 25) {
+                const QPoint g(120 + x, 45 + y);
+                if (QRect(190, 90, 120, 120).contains(g) || QRect(240, 220, 170, 100).contains(g))
+                    continue;
+                QCOMPARE(image.pixelColor(x, y), patternAt(g.x(), g.y()));
+            }
+        }
+        // The rectangle's edges and the arrow's head are red; the rectangle is not filled.
+        QVERIFY(isRed(image.pixelColor(200 - 120, 150 - 45)));
+        QVERIFY(isRed(image.pixelColor(250 - 120, 100 - 45)));
+        QVERIFY(isRed(image.pixelColor(300 - 120, 150 - 45)));
+        QCOMPARE(image.pixelColor(250 - 120, 150 - 45), patternAt(250, 150));
+        QVERIFY(isRed(image.pixelColor(389 - 120, 296 - 45)));
+        QVERIFY(isRed(image.pixelColor(325 - 120, 275 - 45))); // on the shaft
+
+        QCOMPARE(clipboardAs("application/qpoint").toHex(' '), QByteArray("78 00 00 00 2d 00 00 00"));
+
+        // The application object took its own snip as a positioned entry.
+        QTRY_VERIFY_WITH_TIMEOUT(!app.history().empty(), 5000);
+        QCOMPARE(app.history().back().position, QPoint(120, 45));
+        QCOMPARE(app.history().back().image.size(), QSize(401, 301));
+        QCOMPARE(int(s->history().size()), 1);
+    }
+
+    void escapeAndShortcutsWhileAnnotating()
+    {
+        QVERIFY(testutil::run("xclip", { "-selection", "clipboard", "-i" }, 10000, "before").exitCode == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(clipboardAs("UTF8_STRING"), QByteArray("before"), 5000);
+
+        QSignalSpy fixes(shoter.get(), &ScreenShoter::FIX_IMAGE);
+        answer = QDir(testutil::tempDir()).filePath("never.png");
+        startOverlay();
+        QVERIFY(realDrag(QPoint(300, 300), QPoint(700, 600)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::CAPTURED), 5000);
+        QVERIFY(realClick(shoter->menu()->toolButton(PENCIL)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::LOCKED), 5000);
+        QVERIFY(realDrag(QPoint(350, 350), QPoint(500, 420)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 1, 5000);
+
+        // Save and pin keys belong to the captured state only.
+        QVERIFY(xdo({ "key", "ctrl+s", "p" }));
+        QTest::qWait(500);
+        QVERIFY(asked.isEmpty());
+        QCOMPARE(fixes.count(), 0);
+        QVERIFY(shoter->isVisible());
+
+        QVERIFY(xdo({ "key", "Escape" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 5000);
+        QCOMPARE(clipboardAs("UTF8_STRING"), QByteArray("before"));
+        QVERIFY(shoter->history().empty());
+        QVERIFY(shoter->undoStack().commands().empty());
+        QVERIFY(!shoter->menu()->isVisible());
+    }
+
+    void keysInCapturedStateAndToolbarButtons()
+    {
+        QSignalSpy fixes(shoter.get(), &ScreenShoter::FIX_IMAGE);
+        QSignalSpy messages(shoter.get(), &ScreenShoter::SHOW_MESSAGE);
+
+        // P in the captured state pins.
+        startWithSelection(QRect(QPoint(10, 20), QPoint(109, 69)));
+        QVERIFY(xdo({ "key", "p" }));
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.count(), 1, 5000);
+        QCOMPARE(fixes.count(), 1);
+        QCOMPARE(fixes.last().at(1).toPoint(), QPoint(10, 20));
+        QCOMPARE(fixes.last().at(0).value<QPixmap>().size(), QSize(100, 50));
+        QVERIFY(!shoter->isVisible());
+
+        // The toolbar's pin works while annotating.
+        startWithSelection(QRect(QPoint(200, 200), QPoint(399, 299)));
+        chooseTool(RECTANGLE);
+        drag(shoter.get(), QPoint(220, 220), QPoint(260, 260));
+        QTest::mouseClick(shoter->menu()->pinButton(), Qt::LeftButton);
+        QCOMPARE(fixes.count(), 2);
+        const QImage pinned = fixes.last().at(0).value<QPixmap>().toImage();
+        QCOMPARE(pinned.size(), QSize(200, 100));
+        QVERIFY(isRed(pinned.pixelColor(20, 40)));
+        QVERIFY(!shoter->isVisible());
+        QVERIFY(!shoter->menu()->toolButton(RECTANGLE)->isChecked());
+
+        // The toolbar's save works while annotating.
+        answer = QDir(testutil::tempDir()).filePath("toolbar.png");
+        startWithSelection(QRect(QPoint(50, 50), QPoint(149, 149)));
+        chooseTool(ELLIPSE);
+        drag(shoter.get(), QPoint(60, 60), QPoint(120, 120));
+        QTest::mouseClick(shoter->menu()->saveButton(), Qt::LeftButton);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(QFileInfo(asked.first()).fileName().startsWith("Klipora_picture_"));
+        QVERIFY(asked.first().endsWith(".png"));
+        QCOMPARE(QImage(answer).size(), QSize(100, 100));
+        QCOMPARE(messages.last().at(1).toString(), QStringLiteral("Path: ") + answer);
+        QVERIFY(!shoter->isVisible());
+
+        // Ctrl+S in the captured state saves; a cancelled dialog leaves the overlay as it was.
+        answer.clear();
+        startWithSelection(QRect(QPoint(50, 50), QPoint(149, 149)));
+        QVERIFY(xdo({ "key", "ctrl+s" }));
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 2, 5000);
+        QVERIFY(shoter->isVisible());
+        QCOMPARE(shoter->currentStatus(), int(Selector::CAPTURED));
+        QCOMPARE(int(shoter->history().size()), 3);
+    }
+
+    void hoverAndMoveCommands()
+    {
+        startWithSelection(QRect(QPoint(0, 0), QPoint(999, 799)));
+        ScreenShoter* s = shoter.get();
+        chooseTool(RECTANGLE);
+        drag(s, QPoint(100, 100), QPoint(200, 200));
+        chooseTool(ELLIPSE);
+        drag(s, QPoint(300, 100), QPoint(400, 200));
+        chooseTool(LINE);
+        drag(s, QPoint(100, 300), QPoint(300, 300));
+        const auto commands = s->undoStack().commands();
+        QCOMPARE(int(commands.size()), 3);
+        const auto rect = commands[0], ellipse = commands[1], line = commands[2];
+
+        // Rectangle: the border strip, not the inside.
+        hover(s, QPoint(150, 150));
+        QVERIFY(!s->hovered());
+        QCOMPARE(s->cursor().shape(), Qt::CrossCursor);
+        hover(s, QPoint(101, 130));
+        QCOMPARE(s->hovered(), rect);
+        QVERIFY(s->hoverCode() & 0xF);
+        QCOMPARE(s->cursor().shape(), Qt::SizeAllCursor);
+        drag(s, QPoint(101, 130), QPoint(121, 140));
+        QCOMPARE(rect->rect(), QRect(QPoint(120, 110), QPoint(220, 210)));
+        QCOMPARE(int(s->undoStack().size()), 3); // moved, nothing created
+        // A corner handle resizes.
+        hover(s, QPoint(220, 210));
+        QCOMPARE(s->hoverCode(), int(Resizer::ANCHOR_X2Y2));
+        QCOMPARE(s->cursor().shape(), Qt::SizeFDiagCursor);
+        drag(s, QPoint(220, 210), QPoint(240, 230));
+        QCOMPARE(rect->rect(), QRect(QPoint(120, 110), QPoint(240, 230)));
+
+        // Ellipse: the ring around its outline.
+        hover(s, QPoint(350, 150));
+        QVERIFY(!s->hovered());
+        hover(s, QPoint(301, 150));
+        QCOMPARE(s->hovered(), ellipse);
+        QCOMPARE(s->hoverCode(), 15);
+        drag(s, QPoint(301, 150), QPoint(311, 150));
+        QCOMPARE(ellipse->rect(), QRect(QPoint(310, 100), QPoint(410, 200)));
+
+        // Line: the band between its end squares.
+        hover(s, QPoint(200, 310));
+        QVERIFY(!s->hovered());
+        hover(s, QPoint(200, 301));
+        QCOMPARE(s->hovered(), line);
+        QCOMPARE(s->hoverCode(), 15);
+        drag(s, QPoint(200, 301), QPoint(200, 341));
+        QCOMPARE(line->rect(), QRect(QPoint(100, 340), QPoint(300, 340)));
+        hover(s, QPoint(300, 340));
+        QCOMPARE(s->hoverCode(), int(Resizer::ANCHOR_X2Y2));
+
+        // Overlapping rectangles sharing a left edge: the older one moves.
+        chooseTool(RECTANGLE);
+        drag(s, QPoint(500, 100), QPoint(600, 200));
+        drag(s, QPoint(650, 250), QPoint(520, 120));
+        const auto all = s->undoStack().commands();
+        QCOMPARE(int(all.size()), 5);
+        hover(s, QPoint(600, 120)); // on the right edge of the first and the top edge of the second
+        QCOMPARE(s->hovered(), all[3]);
+        drag(s, QPoint(600, 120), QPoint(580, 120));
+        QCOMPARE(all[3]->rect(), QRect(QPoint(480, 100), QPoint(580, 200)));
+        QCOMPARE(all[4]->rect(), QRect(QPoint(520, 120), QPoint(650, 250)));
+
+        // What the canvas shows follows the moves: the old place is clean again.
+        const QImage canvas = canvasImage(*s);
+        QCOMPARE(canvas.pixelColor(100, 150), patternAt(100, 150));
+        QVERIFY(isRed(canvas.pixelColor(120, 150)));
+        QVERIFY(isRed(canvas.pixelColor(480, 150)));
+    }
+
+    void undoRedoAndTextCommands()
+    {
+        startWithSelection(QRect(QPoint(0, 0), QPoint(899, 699)));
+        ScreenShoter* s = shoter.get();
+        const QImage captured = canvasImage(*s);
+        chooseTool(RECTANGLE);
+        drag(s, QPoint(100, 100), QPoint(200, 200));
+        QVERIFY(s->menu()->undoButton()->isEnabled());
+        QVERIFY(canvasImage(*s) != captured);
+
+        // Undo to empty: the captured state, no tool, the grab as it was.
+        s->undo();
+        QVERIFY(s->undoStack().commands().empty());
+        QCOMPARE(int(s->redoStack().size()), 1);
+        QCOMPARE(s->currentStatus(), int(Selector::CAPTURED));
+        QVERIFY(!s->menu()->toolButton(RECTANGLE)->isChecked());
+        QVERIFY(!s->menu()->undoButton()->isEnabled());
+        QVERIFY(s->menu()->redoButton()->isEnabled());
+        s->repaint();
+        QCOMPARE(canvasImage(*s), captured);
+
+        QVERIFY(xdo({ "key", "ctrl+shift+z" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(s->undoStack().size()), 1, 5000);
+        QCOMPARE(s->currentStatus(), int(Selector::LOCKED));
+        QVERIFY(!s->menu()->redoButton()->isEnabled());
+        s->repaint();
+        QVERIFY(isRed(canvasImage(*s).pixelColor(100, 150)));
+
+        // An empty text box disappears when another place is clicked.
+        chooseTool(TEXT);
+        click(s, QPoint(300, 300));
+        QCOMPARE(int(s->undoStack().size()), 2);
+        const auto firstText = s->current();
+        QVERIFY(firstText && firstText->editor());
+        QCOMPARE(firstText->editor()->pos(), QPoint(300, 300));
+        hover(s, QPoint(500, 500));
+        click(s, QPoint(500, 500));
+        const auto afterClick = s->undoStack().commands();
+        QCOMPARE(int(afterClick.size()), 2);
+        QVERIFY(afterClick[1] != firstText);
+        QCOMPARE(afterClick[1]->editor()->pos(), QPoint(500, 500));
+
+        // Undo with an empty text on top drops just that command: the
+        // rectangle beneath stays and nothing can be redone.
+        QCOMPARE(s->current(), afterClick[1]);
+        s->undo();
+        QCOMPARE(int(s->undoStack().size()), 1);
+        QCOMPARE(s->undoStack().top(), afterClick[0]);
+        QVERIFY(s->redoStack().commands().empty());
+
+        // A typed text stays when another place is clicked.
+        click(s, QPoint(400, 400));
+        QTest::keyClicks(s->current()->editor(), "Hello");
+        QVERIFY(s->current()->isValid());
+        hover(s, QPoint(700, 600));
+        click(s, QPoint(700, 600));
+        QCOMPARE(int(s->undoStack().size()), 3);
+        s->undo(); // only the new, empty text goes
+        QCOMPARE(int(s->undoStack().size()), 2);
+        QCOMPARE(s->undoStack().top()->editor()->toPlainText(), QStringLiteral("Hello"));
+        QVERIFY(s->redoStack().commands().empty());
+        s->repaint();
+        bool drawn = false;
+        const QImage withText = canvasImage(*s);
+        for (int y = 400; y < 420 && !drawn; ++y)
+            for (int x = 400; x < 440 && !drawn; ++x)
+                drawn = isRed(withText.pixelColor(x, y));
+        QVERIFY(drawn);
+
+        // Delete removes the current command for good.
+        hover(s, QPoint(101, 130));
+        QVERIFY(s->hovered());
+        click(s, QPoint(101, 130));
+        QCOMPARE(s->current(), afterClick[0]);
+        QVERIFY(xdo({ "key", "Delete" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(s->undoStack().size()), 1, 5000);
+        QVERIFY(!s->current());
+        QVERIFY(s->redoStack().commands().empty());
+    }
+
+    void movingTheSelectionDropsUndoneCommands()
+    {
+        startWithSelection(QRect(QPoint(100, 100), QPoint(499, 399)));
+        ScreenShoter* s = shoter.get();
+        chooseTool(LINE);
+        drag(s, QPoint(150, 150), QPoint(300, 200));
+        s->undo();
+        QCOMPARE(int(s->redoStack().size()), 1);
+        QCOMPARE(s->currentStatus(), int(Selector::CAPTURED));
+
+        // Resizing keeps what can be redone.
+        drag(s, QPoint(499, 250), QPoint(549, 250));
+        QCOMPARE(s->selectedRect(), QRect(QPoint(100, 100), QPoint(549, 399)));
+        QCOMPARE(int(s->redoStack().size()), 1);
+        // The toolbar follows the selection.
+        QCOMPARE(s->menu()->geometry().right(), 549);
+
+        // Moving drops it.
+        drag(s, QPoint(300, 300), QPoint(320, 310));
+        QCOMPARE(s->selectedRect(), QRect(QPoint(120, 110), QPoint(569, 409)));
+        QVERIFY(s->redoStack().commands().empty());
+        QVERIFY(s->undoStack().commands().empty());
+        QVERIFY(!s->menu()->redoButton()->isEnabled());
+        s->redo();
+        QVERIFY(s->undoStack().commands().empty());
+    }
+
+    void mosaicEraserAndWheel()
+    {
+        startWithSelection(QRect(QPoint(0, 0), QPoint(999, 799)));
+        ScreenShoter* s = shoter.get();
+
+        // Mosaic over the pattern: blocks of equal pixels where every pixel differed.
+        chooseTool(MOSAIC);
+        drag(s, QPoint(100, 200), QPoint(400, 200), 10);
+        QImage canvas = canvasImage(*s);
+        int equal = 0;
+        for (int x = 150; x < 350; ++x)
+            equal += canvas.pixel(x, 200) == canvas.pixel(x + 1, 200);
+        QVERIFY2(equal > 150, qPrintable(QString::number(equal)));
+        QCOMPARE(canvas.pixelColor(250, 240), patternAt(250, 240)); // outside the 15-pixel stroke
+
+        // A pencil stroke, then the eraser over it gives the grab back.
+        chooseTool(PENCIL);
+        drag(s, QPoint(100, 500), QPoint(400, 500), 10);
+        canvas = canvasImage(*s);
+        QVERIFY(isRed(canvas.pixelColor(250, 500)));
+        chooseTool(ERASER);
+        drag(s, QPoint(100, 500), QPoint(400, 500), 10);
+        canvas = canvasImage(*s);
+        for (int x = 120; x < 380; x += 7)
+            QCOMPARE(canvas.pixelColor(x, 500), patternAt(x, 500));
+        // Undo the eraser: the stroke is back.
+        s->undo();
+        s->repaint();
+        QVERIFY(isRed(canvasImage(*s).pixelColor(250, 500)));
+        chooseTool(ERASER);
+
+        // The wheel widens the eraser one per notch, up to 49.
+        auto eraseMenu = static_cast<EraseMenu*>(s->menu()->optionMenu(ERASER));
+        QCOMPARE(s->menu()->pen(ERASER).width(), 15);
+        wheel(s, 1);
+        QCOMPARE(s->menu()->pen(ERASER).width(), 16);
+        wheel(s, 40);
+        QCOMPARE(s->menu()->pen(ERASER).width(), 49);
+        QCOMPARE(eraseMenu->widthButton()->value(), 25);
+        QCOMPARE(s->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(s->cursor().pixmap().size(), QSize(51, 51));
+        wheel(s, -60);
+        QCOMPARE(s->menu()->pen(ERASER).width(), 1);
+
+        chooseTool(MOSAIC);
+        wheel(s, 2);
+        QCOMPARE(s->menu()->pen(MOSAIC).width(), 17);
+
+        // Other tools ignore the wheel.
+        for (Graph t : { RECTANGLE, PENCIL, TEXT }) {
+            chooseTool(t);
+            const QPen before = s->menu()->pen(t);
+            wheel(s, 3);
+            QCOMPARE(s->menu()->pen(t), before);
+        }
+        QCOMPARE(s->menu()->pen(MOSAIC).width(), 17);
+        QCOMPARE(s->menu()->pen(ERASER).width(), 1);
+    }
+
+    void historyPaging()
+    {
+        const QRect first(QPoint(10, 10), QPoint(209, 109));
+        const QRect second(QPoint(300, 300), QPoint(449, 379));
+        startWithSelection(first);
+        chooseTool(RECTANGLE);
+        drag(shoter.get(), QPoint(20, 20), QPoint(80, 80));
+        QTest::keyClick(shoter.get(), Qt::Key_Return);
+        QVERIFY(!shoter->isVisible());
+        startWithSelection(second);
+        QTest::keyClick(shoter.get(), Qt::Key_Enter);
+        QCOMPARE(int(shoter->history().size()), 2);
+        QCOMPARE(shoter->historyIndex(), 1);
+
+        startOverlay();
+        QVERIFY(xdo({ "key", "Page_Up" }));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->selectedRect(), second, 5000);
+        QVERIFY(shoter->undoStack().commands().empty());
+        QVERIFY(xdo({ "key", "Page_Up" }));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->selectedRect(), first, 5000);
+        QCOMPARE(int(shoter->undoStack().size()), 1);
+        QCOMPARE(shoter->currentStatus(), int(Selector::LOCKED));
+        QVERIFY(shoter->menu()->isVisible());
+        QVERIFY(shoter->menu()->undoButton()->isEnabled());
+        shoter->repaint();
+        QVERIFY(isRed(canvasImage(*shoter).pixelColor(20, 50)));
+        // A change of direction shows the same entry again.
+        QVERIFY(xdo({ "key", "Page_Down" }));
+        QTest::qWait(300);
+        QCOMPARE(shoter->selectedRect(), first);
+        QVERIFY(xdo({ "key", "Page_Down" }));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->selectedRect(), second, 5000);
+
+        // Copying the restored snip gives its image again.
+        QTest::keyClick(shoter.get(), Qt::Key_Return);
+        QCOMPARE(int(shoter->history().size()), 3);
+    }
+
+    void historyIsBounded()
+    {
+        for (int i = 0; i < ScreenShoter::HISTORY_LIMIT + 3; ++i) {
+            startWithSelection(QRect(i, i, 50, 50));
+            QTest::keyClick(shoter.get(), Qt::Key_Return);
+        }
+        QCOMPARE(int(shoter->history().size()), ScreenShoter::HISTORY_LIMIT);
+        QCOMPARE(shoter->history().front().rect, QRect(3, 3, 50, 50));
+        QCOMPARE(shoter->historyIndex(), ScreenShoter::HISTORY_LIMIT - 1);
+    }
+
+    void saveFormats()
+    {
+        QSignalSpy messages(shoter.get(), &ScreenShoter::SHOW_MESSAGE);
+        const QDir dir(testutil::tempDir());
+        const struct
+        {
+            const char* name;
+            QByteArray format;
+        } cases[] = { { "a.png", "png" }, { "b.jpg", "jpeg" }, { "c.jpeg", "jpeg" }, { "d.bmp", "bmp" },
+                      { "noext", "png" } };
+        for (const auto& c : cases) {
+            answer = dir.filePath(QString::fromLatin1(c.name));
+            startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
+            shoter->save();
+            const QString written = QFileInfo(answer).suffix().isEmpty() ? answer + ".png" : answer;
+            QImageReader reader(written);
+            reader.setDecideFormatFromContent(true);
+            QCOMPARE(reader.format(), c.format);
+            QCOMPARE(reader.size(), QSize(301, 201));
+            QVERIFY(!shoter->isVisible());
+            QCOMPARE(messages.last().at(0).toString(), QStringLiteral("Klipora<PICTURE>"));
+            QCOMPARE(messages.last().at(1).toString(), QStringLiteral("Path: ") + written);
+            QCOMPARE(messages.last().at(2).toInt(), int(QSystemTrayIcon::Information));
+            QCOMPARE(messages.last().at(3).toInt(), 10000);
+        }
+        // The PNG holds the screen's pixels.
+        const QImage png = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(png.pixelColor(0, 0), patternAt(40, 30));
+        QCOMPARE(png.pixelColor(300, 200), patternAt(340, 230));
+    }
+
+    void failedSaveKeepsTheWork()
+    {
+        QSignalSpy messages(shoter.get(), &ScreenShoter::SHOW_MESSAGE);
+        QFile blocker(QDir(testutil::tempDir()).filePath("plainfile"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QStringList bad{ QDir(testutil::tempDir()).filePath("missing/dir/x.png"), blocker.fileName() + "/x.png" };
+
+        startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
+        chooseTool(RECTANGLE);
+        drag(shoter.get(), QPoint(60, 60), QPoint(100, 100));
+        for (const QString& name : bad) {
+            answer = name;
+            QTest::mouseClick(shoter->menu()->saveButton(), Qt::LeftButton);
+            QVERIFY(!QFile::exists(name));
+            QCOMPARE(messages.last().at(2).toInt(), int(QSystemTrayIcon::Critical));
+            const QString msg = messages.last().at(1).toString();
+            QVERIFY2(msg.contains(name), qPrintable(msg));
+            QVERIFY(!msg.startsWith("Path: "));
+            QVERIFY2(msg.length() > name.length() + 12, qPrintable(msg)); // a reason follows
+            // Still open, with the annotation.
+            QVERIFY(shoter->isVisible());
+            QCOMPARE(int(shoter->undoStack().size()), 1);
+            QVERIFY(shoter->history().empty());
+        }
+        // A later good save still works.
+        answer = QDir(testutil::tempDir()).filePath("after.png");
+        shoter->save();
+        QVERIFY(QFile::exists(answer));
+        QCOMPARE(messages.last().at(1).toString(), QStringLiteral("Path: ") + answer);
+    }
+
+    void toolbarPlacement()
+    {
+        bool above = true;
+        const QSize m(500, 35);
+        QCOMPARE(ScreenShoter::menuPosition(QRect(100, 100, 600, 400), m, 1080, &above), QPoint(200, 502));
+        QVERIFY(!above);
+        // No room below: above the selection.
+        QCOMPARE(ScreenShoter::menuPosition(QRect(100, 600, 600, 470), m, 1080, &above), QPoint(200, 600 - 38));
+        QVERIFY(above);
+        // No room either side: inside at the bottom.
+        QCOMPARE(ScreenShoter::menuPosition(QRect(0, 0, 1920, 1080), m, 1080, &above), QPoint(1420, 1079 - 38));
+        QVERIFY(above);
+        // Never off the left edge.
+        QCOMPARE(ScreenShoter::menuPosition(QRect(10, 10, 100, 100), m, 1080, &above).x(), 0);
+    }
+
+    void hoverCursorTable()
+    {
+        for (int c : { 1, 2, 4, 8, 15 })
+            QCOMPARE(ScreenShoter::cursorShapeFor(c), Qt::SizeAllCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(16), Qt::SizeHorCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(128), Qt::SizeVerCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(2048), Qt::SizeFDiagCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(512), Qt::SizeBDiagCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(4096), Qt::BitmapCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(0x10000), Qt::CrossCursor);
+        QCOMPARE(ScreenShoter::cursorShapeFor(0), Qt::CrossCursor);
+    }
+};
+
+QTEST_MAIN(TestScreenShoter)
+#include "tst_screenshoter.moc"
