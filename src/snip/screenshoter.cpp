@@ -212,6 +212,8 @@ void ScreenShoter::exit()
         if (command->editor())
             command->editor()->hide();
     }
+    if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && grabber != this && isAncestorOf(grabber))
+        grabber->releaseKeyboard();
     undo_.clear();
     redo_.clear();
     menu_->reset();
@@ -545,13 +547,25 @@ void ScreenShoter::setCurrent(const Command& command)
     }
     current_ = command;
     lastFootprint_ = footprint(current_);
-    if (command) {
-        if (TextEdit* editor = command->editor()) {
-            editor->show();
-            editor->setFocus(Qt::OtherFocusReason);
-        }
-        emit command->modified(REFRESH);
+    TextEdit* editor = command ? command->editor() : nullptr;
+    // The overlay holds the keyboard; while a text is edited its box gets the keys.
+    if (editor) {
+        editor->show();
+        editor->setFocus(Qt::OtherFocusReason);
+        if (isVisible())
+            editor->grabKeyboard();
+    } else {
+        takeKeyboardBack();
     }
+    if (command)
+        emit command->modified(REFRESH);
+}
+
+void ScreenShoter::takeKeyboardBack()
+{
+    QWidget* grabber = QWidget::keyboardGrabber();
+    if (isVisible() && grabber && grabber != this && isAncestorOf(grabber))
+        grabKeyboard();
 }
 
 void ScreenShoter::mousePressEvent(QMouseEvent* event)
@@ -855,6 +869,7 @@ void ScreenShoter::selectTool(Graph t)
         }
     }
     current_.reset();
+    takeKeyboardBack();
     lastFootprint_ = QRect();
     if (t == MOSAIC || t == ERASER) {
         setCircleCursor(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
@@ -888,6 +903,7 @@ void ScreenShoter::deleteCurrent()
     if (command->editor())
         command->editor()->hide();
     current_.reset();
+    takeKeyboardBack();
     if (hovered_ == command)
         hovered_.reset();
     undo_.remove(command.get());
@@ -909,6 +925,7 @@ void ScreenShoter::restoreHistory(int index)
             command->editor()->hide();
     }
     current_.reset();
+    takeKeyboardBack();
     hovered_.reset();
     restoring_ = true;
     undo_.clear();

@@ -122,6 +122,7 @@ private:
     void updateCanvas();
     void drawEditFrame(QPainter* painter, const Command& command);
     void setCurrent(const Command& command);
+    void takeKeyboardBack();
     void selectTool(Graph t);
     void changeOption(Graph t);
     void restoreHistory(int index);

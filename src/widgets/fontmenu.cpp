@@ -66,6 +66,14 @@ void FontMenu::fillStyles(const QString& family)
     const bool blocked = style_->blockSignals(true);
     style_->clear();
     style_->addItems(QFontDatabase().styles(family));
+    // Plain text by default; the database often lists bold italic first.
+    for (const char* plain : { "Regular", "Normal", "Book", "Roman", "Medium" }) {
+        const int i = style_->findText(QString::fromLatin1(plain));
+        if (i >= 0) {
+            style_->setCurrentIndex(i);
+            break;
+        }
+    }
     style_->blockSignals(blocked);
 }
 

@@ -296,6 +296,8 @@ private slots:
         for (int i = 0; i < fonts->styleBox()->count(); ++i)
             styles << fonts->styleBox()->itemText(i);
         QCOMPARE(styles, db.styles(expected));
+        if (styles.contains(QStringLiteral("Regular")))
+            QCOMPARE(fonts->styleBox()->currentText(), QStringLiteral("Regular"));
 
         fonts->sizeBox()->setCurrentText(QStringLiteral("12"));
         QCOMPARE(menu.font(TEXT).pixelSize(), 12);
