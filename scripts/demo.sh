@@ -55,7 +55,52 @@ shot 02-tray-menu "the tray menu opened with a right click"
 xdotool key Escape
 sleep 0.3
 
-# Later steps (a snip, a pin, a recording) go here.
+# A snip: "Snip" from the tray menu, a region dragged out, a rectangle, an
+# arrow and a text drawn with the toolbar, then the accept button copies it
+# (Return would go into the text box being edited).
+toolbar() {
+  local w
+  for w in $(xdotool search --classname klipora 2>/dev/null); do
+    local info; info=$(xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    local wd ht
+    wd=$(awk '/Width:/ {print $2}' <<<"$info"); ht=$(awk '/Height:/ {print $2}' <<<"$info")
+    if [ "$ht" -eq 35 ] && [ "$wd" -gt 300 ]; then
+      echo "$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info") $(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info") $wd"
+      return 0
+    fi
+  done
+  return 1
+}
+tool() { xdotool mousemove $((mx + 17 + 35 * $1)) $((my + 17)) click 1; sleep 0.4; }
+stroke() { xdotool mousemove "$1" "$2" mousedown 1 mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) mousemove "$3" "$4" mouseup 1; sleep 0.3; }
+
+xdotool mousemove "$tx" "$ty" click 3
+sleep 1
+xdotool key Down Return
+sleep 1.5
+shot 03-snip-started "the overlay over the frozen desktop, proposing the window under the cursor"
+stroke 260 180 900 560
+sleep 0.5
+if ! xsession_wait "toolbar" 50; then
+  echo "The annotation toolbar did not appear; see $log" >&2
+  shot failed "no toolbar after selecting"
+  exit 1
+fi
+read -r mx my mw <<<"$(toolbar)"
+shot 04-snip-selected "a region selected, its size above it and the toolbar under it"
+tool 0; stroke 300 220 520 380
+tool 2; stroke 560 420 820 300
+tool 5; xdotool mousemove 320 440 click 1; sleep 0.3; xdotool type "Klipora"; sleep 0.3
+xdotool mousemove 700 500; sleep 0.3
+shot 05-snip-annotated "a rectangle, an arrow and a text, with the text tool's font menu open"
+xdotool mousemove $((mx + mw - 17)) $((my + 17)) click 1
+sleep 1
+shot 06-snip-copied "the overlay gone after accepting"
+if xclip -selection clipboard -t image/png -o >"$out/snip-clipboard.png" 2>/dev/null; then
+  echo "  $out/snip-clipboard.png  (the snip as another program reads it from the clipboard)"
+  echo "  its position: $(xclip -selection clipboard -t application/qpoint -o | od -An -tx1)"
+fi
 
 echo "Log: $log"
 kill -0 "$kpid" 2>/dev/null || { echo "Klipora exited early; see $log" >&2; exit 1; }
