@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "core/config.h"
+#include "core/imagewindow.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
@@ -166,8 +167,14 @@ void Klipora::showMessage(QString title, QString msg)
 
 void Klipora::pinImage(QPixmap image, QPoint pos)
 {
-    Q_UNUSED(image);
-    Q_UNUSED(pos);
+    auto* window = new ImageWindow(this);
+    connect(window, &ImageWindow::SHOW_MESSAGE, this,
+            qOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>(&Klipora::showMessage));
+    // Placed before it is mapped, so it never shows at a default spot first;
+    // the margin puts the image's top-left pixel where it was captured.
+    window->move(pos - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
+    if (!window->setImage(image))
+        window->deleteLater();
 }
 
 void Klipora::pinLastImage()
