@@ -197,6 +197,7 @@ bool ImageWindow::saveTo(const QString& path)
         qInfo() << "saved" << path;
         return true;
     }
+    qWarning() << "could not save" << path;
     emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
                       tr("Failed to save image: %1").arg(QDir::toNativeSeparators(path)), QSystemTrayIcon::Critical,
                       10000);

@@ -1,0 +1,573 @@
+// klipora-test: x11
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopWidget>
+#include <QImageReader>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+#include "core/imagewindow.h"
+#include "core/qpointformat.h"
+#include "core/resources.h"
+#include "klipora.h"
+#include "testutil.h"
+
+namespace {
+
+// Every pixel different, so a shifted or scaled copy cannot pass for the original.
+QImage patternImage(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x / 256) * 40 + (y / 256) * 80 + 7));
+    return image;
+}
+
+// Geometry of a window as the X server has it, asked from another process.
+QRect xGeometry(WId id)
+{
+    const testutil::ProcessResult r = testutil::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(id)});
+    if (!r.finished || r.exitCode != 0)
+        return QRect();
+    const QString out = QString::fromLocal8Bit(r.out);
+    const auto field = [&out](const char* name) {
+        const QRegularExpression re(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+        return re.match(out).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height"));
+}
+
+bool xdotool(const QStringList& args)
+{
+    const testutil::ProcessResult r = testutil::run(QStringLiteral("xdotool"), args);
+    return r.finished && r.exitCode == 0;
+}
+
+bool pointAt(const QPoint& p)
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+}
+
+bool wheel(int button, int notches)
+{
+    return xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(notches), QStringLiteral("--delay"),
+                    QStringLiteral("15"), QString::number(button)});
+}
+
+bool key(const QString& keys)
+{
+    return xdotool({QStringLiteral("key"), keys});
+}
+
+QPointF centreOf(const QRect& r)
+{
+    return QPointF(r.x() + r.width() / 2.0, r.y() + r.height() / 2.0);
+}
+
+bool near(const QPointF& a, const QPointF& b)
+{
+    return std::abs(a.x() - b.x()) <= 1.0 && std::abs(a.y() - b.y()) <= 1.0;
+}
+
+QImage rgb(const QPixmap& p)
+{
+    return p.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What a window asked the tray to tell the user.
+struct Message
+{
+    QString title;
+    QString text;
+    QSystemTrayIcon::MessageIcon icon;
+};
+
+QList<Message>* recordMessages(ImageWindow* w)
+{
+    auto* list = new QList<Message>;
+    QObject::connect(w, &ImageWindow::SHOW_MESSAGE, w,
+                     [list](QString title, QString text, QSystemTrayIcon::MessageIcon icon, int) {
+                         list->append({title, text, icon});
+                     });
+    QObject::connect(w, &QObject::destroyed, [list] { delete list; });
+    return list;
+}
+
+// Fills in the next file dialog that opens, as a user would: notes what it
+// shows, picks `path` and accepts. Polls, since the dialog opens in its own
+// event loop some time after the key press.
+struct DialogSeen
+{
+    QString title;
+    QStringList filters;
+    QString proposed;
+};
+
+void answerNextFileDialog(const QString& path, DialogSeen* seen)
+{
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, path, seen] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(top);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            seen->title = dialog->windowTitle();
+            seen->filters = dialog->nameFilters();
+            seen->proposed = dialog->selectedFiles().value(0);
+            dialog->selectFile(path);
+            static_cast<QDialog*>(dialog)->accept();
+            timer->deleteLater();
+            return;
+        }
+        if (++*tries > 200)
+            timer->deleteLater();
+    });
+    timer->start(50);
+}
+
+QMenu* visibleMenu(QWidget* owner)
+{
+    for (QMenu* m : owner->findChildren<QMenu*>())
+        if (m->isVisible())
+            return m;
+    return nullptr;
+}
+
+} // namespace
+
+class TestImageWindow : public QObject
+{
+    Q_OBJECT
+
+    QList<QPointer<ImageWindow>> windows_;
+
+    // A window placed the way the application object places one.
+    ImageWindow* pin(const QImage& image, const QPoint& at)
+    {
+        auto* w = new ImageWindow;
+        windows_ << w;
+        w->move(at - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
+        if (!w->setImage(QPixmap::fromImage(image)))
+            return nullptr;
+        if (!QTest::qWaitForWindowExposed(w, 10000))
+            return nullptr;
+        return w;
+    }
+
+    // Gives a window the keyboard focus for key presses from another process.
+    bool focus(ImageWindow* w)
+    {
+        w->activateWindow();
+        w->raise();
+        QElapsedTimer t;
+        t.start();
+        while (!w->isActiveWindow() && t.elapsed() < 8000)
+            QTest::qWait(50);
+        return w->isActiveWindow();
+    }
+
+    QString tmp(const QString& name) const { return QDir(testutil::tempDir()).filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testutil::haveX11());
+        initResources();
+        // Qt's own dialogs, so the test can fill them in like a user.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
+
+    void cleanup()
+    {
+        for (const QPointer<ImageWindow>& w : windows_)
+            delete w.data();
+        windows_.clear();
+        QTest::qWait(50);
+    }
+
+    void snipIsPinnedWhereItWasTaken()
+    {
+        Klipora klipora;
+        const QImage image = patternImage(200, 150);
+        const QPoint at(300, 200);
+        auto* mime = new QMimeData;
+        mime->setImageData(image);
+        mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(at));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        QTRY_COMPARE_WITH_TIMEOUT(klipora.history().size(), size_t(1), 5000);
+
+        klipora.pinLastImage();
+        klipora.pinLastImage(); // the entry stays: a second press pins again
+        const QList<ImageWindow*> pinned = klipora.findChildren<ImageWindow*>();
+        QCOMPARE(pinned.size(), 2);
+        ImageWindow* w = pinned.first();
+        QVERIFY(QTest::qWaitForWindowExposed(w, 10000));
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(at - QPoint(10, 10), QSize(220, 170)), 5000);
+        QCOMPARE(w->windowFlags() & (Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+                 Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+
+        // the image's pixels are on the screen exactly where they were taken
+        QTest::qWait(200);
+        const QImage onScreen = QGuiApplication::primaryScreen()
+                                    ->grabWindow(QApplication::desktop()->winId(), at.x(), at.y(), 200, 150)
+                                    .toImage()
+                                    .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(onScreen, image);
+    }
+
+    void pinningANullImageOpensNothing()
+    {
+        Klipora klipora;
+        klipora.pinImage(QPixmap(), QPoint(10, 10));
+        QTRY_COMPARE_WITH_TIMEOUT(klipora.findChildren<ImageWindow*>().size(), 0, 5000);
+    }
+
+    void wheelZoomsAboutTheCentreAndCtrlWheelFades()
+    {
+        ImageWindow* w = pin(patternImage(200, 150), QPoint(500, 400));
+        QVERIFY(w);
+        const QRect start = xGeometry(w->winId());
+        QCOMPARE(start, QRect(490, 390, 220, 170));
+        const QPointF centre = centreOf(start);
+        QVERIFY(pointAt(centre.toPoint()));
+
+        QVERIFY(wheel(4, 10));
+        QTRY_VERIFY_WITH_TIMEOUT(qFuzzyCompare(w->zoom(), 1.10), 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(240, 185), 5000);
+        QVERIFY(near(centreOf(xGeometry(w->winId())), centre));
+
+        // far past the floor: stops at 1%, centre still in place
+        QVERIFY(wheel(5, 130));
+        QTRY_COMPARE_WITH_TIMEOUT(w->zoom(), ImageWindow::MIN_ZOOM, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(22, 22), 5000);
+        QVERIFY(near(centreOf(xGeometry(w->winId())), centre));
+
+        QVERIFY(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl")}));
+        const bool turned = wheel(5, 120);
+        QVERIFY(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl")}));
+        QVERIFY(turned);
+        QTRY_COMPARE_WITH_TIMEOUT(w->opacity(), ImageWindow::MIN_OPACITY, 10000);
+        QVERIFY(std::abs(w->windowOpacity() - 0.01) < 1.0 / 255); // kept in 8 bits
+        QCOMPARE(w->zoom(), ImageWindow::MIN_ZOOM); // Ctrl + wheel leaves the zoom alone
+
+        // the menu reads both back, and Recover restores both in one step
+        QMenu* menu = w->createContextMenu();
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << a->text();
+        QVERIFY(texts.contains(QStringLiteral("Zoom : 1%")));
+        QVERIFY(texts.contains(QStringLiteral("Opacity : 1%")));
+        QAction* recover = menu->actions().at(10);
+        QCOMPARE(recover->text(), QStringLiteral("Recover"));
+        recover->trigger();
+        delete menu;
+        QCOMPARE(w->zoom(), 1.0);
+        QCOMPARE(w->opacity(), 1.0);
+        QCOMPARE(w->windowOpacity(), 1.0);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), start, 5000);
+    }
+
+    void contextMenuShowsEntriesAndReadouts()
+    {
+        ImageWindow* w = pin(patternImage(300, 200), QPoint(200, 150));
+        QVERIFY(w);
+        // a fine-grained wheel: 0.234 in one event
+        QWheelEvent turn(QPointF(50, 50), w->mapToGlobal(QPoint(50, 50)), QPoint(), QPoint(0, 2808), Qt::NoButton,
+                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &turn);
+        QVERIFY(qFuzzyCompare(w->zoom(), 1.234));
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(370 + 20, 247 + 20), 5000);
+
+        const QRect g = xGeometry(w->winId());
+        QVERIFY(pointAt(g.center()));
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("3")}));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleMenu(w), 5000);
+        QMenu* menu = visibleMenu(w);
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(texts, QStringList({"Copy image", "Paste image", "-", "Edit", "-", "Open image...", "Save as...", "-",
+                                     "Zoom : 123%", "Opacity : 100%", "Recover", "-", "Close"}));
+        // opened at the cursor
+        QVERIFY((menu->pos() - g.center()).manhattanLength() <= 2);
+
+        // the menu goes away with Escape and is not kept
+        QPointer<QMenu> shown = menu;
+        QVERIFY(key(QStringLiteral("Escape")));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.isNull(), 5000);
+        QVERIFY(!w->findChild<QMenu*>());
+        QVERIFY(w->isVisible()); // Escape went to the menu, not the window
+
+        QPointer<ImageWindow> alive = w;
+        QMenu* again = w->createContextMenu();
+        again->actions().last()->trigger(); // "Close"
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 5000);
+    }
+
+    void doubleClickFoldsToAThumbnailAndBack()
+    {
+        const QImage image = patternImage(400, 300);
+        ImageWindow* w = pin(image, QPoint(300, 250));
+        QVERIFY(w);
+        const QRect start = xGeometry(w->winId());
+        QCOMPARE(start.size(), QSize(420, 320));
+        QVERIFY(pointAt(start.center()));
+        QVERIFY(wheel(4, 5));
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(440, 335), 5000);
+        const QRect zoomed = xGeometry(w->winId());
+
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                         QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")}));
+        QTRY_VERIFY_WITH_TIMEOUT(w->isThumbnail(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(145, 145), 5000);
+        QVERIFY(near(centreOf(xGeometry(w->winId())), centreOf(zoomed)));
+
+        // the central 125 x 125 of the zoomed image, at (10, 10)
+        const QImage scaled = image.scaled(420, 315, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QImage shown = rgb(w->grab());
+        QCOMPARE(shown.pixel(10, 10), scaled.pixel(210 - 62, 157 - 62));
+        QCOMPARE(shown.pixel(134, 134), scaled.pixel(210 + 62, 157 + 62));
+
+        // the wheel does nothing here, and neither does Recover
+        QVERIFY(wheel(4, 3));
+        QTest::qWait(300);
+        QVERIFY(qFuzzyCompare(w->zoom(), 1.05));
+        w->recover();
+        QCOMPARE(xGeometry(w->winId()).size(), QSize(145, 145));
+
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                         QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("1")}));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isThumbnail(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()).size(), QSize(440, 335), 5000);
+        QVERIFY(near(centreOf(xGeometry(w->winId())), centreOf(zoomed)));
+    }
+
+    void anyButtonDragsTheWindow()
+    {
+        ImageWindow* w = pin(patternImage(200, 150), QPoint(400, 300));
+        QVERIFY(w);
+        const QRect start = xGeometry(w->winId());
+        for (const char* button : {"2", "1"}) {
+            const QRect before = xGeometry(w->winId());
+            QVERIFY(pointAt(before.center()));
+            QVERIFY(xdotool({QStringLiteral("mousedown"), QLatin1String(button)}));
+            QTest::qWait(50);
+            QVERIFY(xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("25"),
+                             QStringLiteral("15")}));
+            QTest::qWait(50);
+            QVERIFY(xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("15"),
+                             QStringLiteral("15")}));
+            QTest::qWait(50);
+            QVERIFY(xdotool({QStringLiteral("mouseup"), QLatin1String(button)}));
+            QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), before.translated(40, 30), 5000);
+        }
+        QCOMPARE(xGeometry(w->winId()), start.translated(80, 60));
+        QCOMPARE(w->zoom(), 1.0);
+    }
+
+    void dragEnterTakesOnlyListedSuffixes()
+    {
+        ImageWindow* w = pin(patternImage(100, 80), QPoint(100, 100));
+        QVERIFY(w);
+        const auto accepts = [w](const QString& path) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &enter);
+            return enter.isAccepted();
+        };
+        QVERIFY(accepts(QStringLiteral("/tmp/a.png")));
+        QVERIFY(accepts(QStringLiteral("/tmp/b.JPG")));
+        QVERIFY(accepts(QStringLiteral("/tmp/c.d/e.jpeg")));
+        QVERIFY(!accepts(QStringLiteral("/tmp/a.Png")));
+        QVERIFY(!accepts(QStringLiteral("/tmp/a.gif")));
+        QVERIFY(!accepts(QStringLiteral("/tmp/noSuffix")));
+        QVERIFY(!accepts(QStringLiteral("/tmp/png")));
+
+        QMimeData text;
+        text.setText(QStringLiteral("/tmp/a.png"));
+        QDragEnterEvent plain(QPoint(20, 20), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &plain);
+        QVERIFY(!plain.isAccepted());
+    }
+
+    void droppedFileIsShownAtFullSize()
+    {
+        ImageWindow* w = pin(patternImage(100, 80), QPoint(150, 120));
+        QVERIFY(w);
+        QList<Message>& messages = *recordMessages(w);
+        QVERIFY(pointAt(xGeometry(w->winId()).center()));
+        QVERIFY(wheel(4, 20));
+        QTRY_VERIFY_WITH_TIMEOUT(qFuzzyCompare(w->zoom(), 1.2), 8000);
+        const QPoint topLeft = xGeometry(w->winId()).topLeft();
+
+        const QImage dropped = patternImage(260, 190);
+        const QString path = tmp(QStringLiteral("dropped.png"));
+        QVERIFY(dropped.save(path));
+        const auto drop = [w](const QString& file) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(file)});
+            // as in a real drag: the enter makes the window the drop target
+            QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &enter);
+            QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(w, &event);
+            return event.isAccepted();
+        };
+        QVERIFY(drop(path));
+        QCOMPARE(w->zoom(), 1.0);
+        QCOMPARE(rgb(w->image()), dropped);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(topLeft, QSize(280, 210)), 5000);
+
+        // a corrupt file keeps the pinned image and says so
+        const QString bad = tmp(QStringLiteral("corrupt.png"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\x89PNG but not really");
+        f.close();
+        QVERIFY(!drop(bad));
+        QCOMPARE(rgb(w->image()), dropped);
+        QCOMPARE(w->imageSize(), QSize(260, 190));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().icon, QSystemTrayIcon::Warning);
+        QVERIFY(messages.first().text.contains(QStringLiteral("corrupt.png")));
+    }
+
+    void escapeClosesOnlyTheFocusedWindow()
+    {
+        QPointer<ImageWindow> first = pin(patternImage(120, 90), QPoint(100, 100));
+        QPointer<ImageWindow> second = pin(patternImage(120, 90), QPoint(600, 400));
+        QVERIFY(first && second);
+        QVERIFY(focus(first));
+        QVERIFY(key(QStringLiteral("Escape")));
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 5000);
+        QVERIFY(second);
+        QVERIFY(second->isVisible());
+        const testutil::ProcessResult info =
+            testutil::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(second->winId())});
+        QVERIFY(info.out.contains("IsViewable"));
+    }
+
+    void pasteAndOpenReplaceOnlyWithARealImage()
+    {
+        ImageWindow* w = pin(patternImage(150, 100), QPoint(300, 300));
+        QVERIFY(w);
+        QVERIFY(focus(w));
+        const QImage original = rgb(w->image());
+        const QPoint topLeft = xGeometry(w->winId()).topLeft();
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("just some words"));
+        QVERIFY(key(QStringLiteral("ctrl+v")));
+        QTest::qWait(500);
+        QCOMPARE(rgb(w->image()), original);
+        QCOMPARE(xGeometry(w->winId()), QRect(topLeft, QSize(170, 120)));
+
+        const QImage pasted = patternImage(90, 60);
+        QGuiApplication::clipboard()->setImage(pasted);
+        QVERIFY(key(QStringLiteral("ctrl+v")));
+        QTRY_COMPARE_WITH_TIMEOUT(w->imageSize(), QSize(90, 60), 5000);
+        QCOMPARE(rgb(w->image()), pasted);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(topLeft, QSize(110, 80)), 5000);
+
+        QList<Message>& messages = *recordMessages(w);
+        QVERIFY(!w->openFile(tmp(QStringLiteral("missing.png"))));
+        QCOMPARE(rgb(w->image()), pasted);
+        QCOMPARE(messages.size(), 1);
+
+        // the open dialog, filled in as a user would
+        const QImage opened = patternImage(64, 48);
+        const QString path = tmp(QStringLiteral("opened.bmp"));
+        QVERIFY(opened.save(path));
+        DialogSeen seen;
+        answerNextFileDialog(path, &seen);
+        QVERIFY(key(QStringLiteral("ctrl+o")));
+        QTRY_COMPARE_WITH_TIMEOUT(w->imageSize(), QSize(64, 48), 8000);
+        QCOMPARE(seen.title, QStringLiteral("Open Image"));
+        QCOMPARE(seen.filters, QStringList{QStringLiteral("Image Files(*.png *.jpg *.jpeg *.bmp)")});
+        QCOMPARE(rgb(w->image()), opened);
+    }
+
+    void copyPutsTheUnzoomedImageOnTheClipboard()
+    {
+        const QImage image = patternImage(180, 120);
+        ImageWindow* w = pin(image, QPoint(250, 200));
+        QVERIFY(w);
+        QVERIFY(pointAt(xGeometry(w->winId()).center()));
+        QVERIFY(wheel(4, 15));
+        QTRY_VERIFY_WITH_TIMEOUT(qFuzzyCompare(w->zoom(), 1.15), 8000);
+        QVERIFY(focus(w));
+        QVERIFY(key(QStringLiteral("ctrl+c")));
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::clipboard()->ownsClipboard(), 5000);
+
+        const testutil::ProcessResult r = testutil::run(
+            QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                      QStringLiteral("image/png"), QStringLiteral("-o")});
+        QVERIFY(r.finished);
+        QCOMPARE(r.exitCode, 0);
+        const QImage back = QImage::fromData(r.out, "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(back.size(), QSize(180, 120));
+        QCOMPARE(back, image);
+    }
+
+    void saveWritesTheChosenFormatAndReportsFailure()
+    {
+        const QImage image = patternImage(120, 80);
+        ImageWindow* w = pin(image, QPoint(200, 200));
+        QVERIFY(w);
+        QVERIFY(pointAt(xGeometry(w->winId()).center()));
+        QVERIFY(wheel(4, 10));
+        QTRY_VERIFY_WITH_TIMEOUT(qFuzzyCompare(w->zoom(), 1.1), 8000);
+        QVERIFY(focus(w));
+
+        // Ctrl+S opens the dialog with the proposed name; the user picks JPEG
+        const QString jpeg = tmp(QStringLiteral("saved.jpg"));
+        DialogSeen seen;
+        answerNextFileDialog(jpeg, &seen);
+        QVERIFY(key(QStringLiteral("ctrl+s")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(jpeg), 8000);
+        QCOMPARE(seen.title, QStringLiteral("Save Image"));
+        QCOMPARE(seen.filters, QStringList({"PNG(*.png)", "JPEG(*.jpg *.jpeg)", "BMP(*.bmp)"}));
+        QVERIFY2(QRegularExpression(QStringLiteral("/Klipora_picture_\\d{8}_\\d{6}_\\d{3}\\.png$")).match(seen.proposed).hasMatch(),
+                 qPrintable(seen.proposed));
+        QImageReader reader(jpeg);
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        QCOMPARE(reader.size(), QSize(120, 80)); // unzoomed
+
+        QList<Message>& messages = *recordMessages(w);
+        QVERIFY(w->saveTo(tmp(QStringLiteral("saved.bmp"))));
+        QCOMPARE(QImage(tmp(QStringLiteral("saved.bmp"))).convertToFormat(QImage::Format_RGB32), image);
+        QCOMPARE(messages.size(), 0);
+
+        const QString nowhere = tmp(QStringLiteral("no/such/folder/x.png"));
+        QVERIFY(!w->saveTo(nowhere));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages.first().title, QStringLiteral("Klipora<PICTURE>"));
+        QVERIFY(messages.first().text.contains(QStringLiteral("x.png")));
+        QCOMPARE(messages.first().icon, QSystemTrayIcon::Critical);
+        QVERIFY(!QFile::exists(nowhere));
+    }
+
+    void failedSaveReachesTheTray()
+    {
+        Klipora klipora;
+        klipora.pinImage(QPixmap::fromImage(patternImage(60, 40)), QPoint(50, 50));
+        ImageWindow* w = klipora.findChild<ImageWindow*>();
+        QVERIFY(w);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("x\\.png")));
+        QVERIFY(!w->saveTo(tmp(QStringLiteral("no/such/x.png"))));
+    }
+};
+
+QTEST_MAIN(TestImageWindow)
+#include "tst_imagewindow.moc"
