@@ -10,7 +10,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -22,12 +21,27 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#ifdef KLIPORA_X11
+#include <QX11Info>
+#endif
+
 #include <algorithm>
+#include <vector>
 #include <cmath>
 
 namespace {
 
 const char* const MESSAGE_TITLE = "Klipora<PICTURE>";
+
+// Without a compositor X draws a translucent window's clear pixels black.
+bool translucencyShown()
+{
+#ifdef KLIPORA_X11
+    return !QX11Info::isPlatformX11() || QX11Info::isCompositingManagerRunning();
+#else
+    return true;
+#endif
+}
 
 QString picturesFolder()
 {
@@ -106,6 +120,35 @@ bool isDroppableSuffix(const QString& suffix)
     return suffixes.contains(suffix, Qt::CaseSensitive);
 }
 
+QImage shadowImage(const QSize& window)
+{
+    const int m = ImageWindow::MARGIN;
+    const double sigma = m / 2.5; // fades out by the outer edge of the margin
+    const double scale = 1.0 / (sigma * std::sqrt(2.0));
+    // A blurred rectangle is separable: alpha(x, y) = coverage(x) * coverage(y).
+    const auto coverage = [&](int length) {
+        std::vector<double> c(std::max(length, 0));
+        for (int t = 0; t < length; ++t) {
+            const double centre = t + 0.5;
+            c[t] = 0.5 * (std::erf((centre - m) * scale) - std::erf((centre - (length - m)) * scale));
+        }
+        return c;
+    };
+    const std::vector<double> cx = coverage(window.width());
+    const std::vector<double> cy = coverage(window.height());
+    QImage image(window, QImage::Format_ARGB32_Premultiplied);
+    const QColor colour(QStringLiteral("#409eff"));
+    for (int y = 0; y < window.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < window.width(); ++x) {
+            const double a = std::clamp(cx[x] * cy[y], 0.0, 1.0);
+            line[x] = qRgba(qRound(colour.red() * a), qRound(colour.green() * a), qRound(colour.blue() * a),
+                            qRound(255 * a));
+        }
+    }
+    return image;
+}
+
 QString pictureFileName(const QString& folder, const QDateTime& when)
 {
     return folder + QDir::separator() + QStringLiteral("Klipora_picture_")
@@ -121,11 +164,9 @@ ImageWindow::ImageWindow(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
 
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setBlurRadius(MARGIN);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(QStringLiteral("#409eff")));
-    setGraphicsEffect(shadow);
+    settle_.setSingleShot(true);
+    settle_.setInterval(150);
+    connect(&settle_, &QTimer::timeout, this, QOverload<>::of(&QWidget::update));
 
     const auto shortcut = [this](const QKeySequence& keys, void (ImageWindow::*slot)()) {
         auto* s = new QShortcut(keys, this);
@@ -147,18 +188,22 @@ QSize ImageWindow::windowSize() const
 
 void ImageWindow::resizeAboutCentre()
 {
-    // Keep the remembered centre while the window is where we put it; a drag
-    // or a new image in between starts from the window as it is now.
-    if (geometry() != anchoredGeometry_)
-        anchor_ = imagewindow::exactCentre(geometry());
-    anchoredGeometry_ = imagewindow::centredAt(anchor_, windowSize());
-    setGeometry(anchoredGeometry_);
+    // Every geometry set here is centred on the anchor within half a pixel,
+    // so a window further off was moved by someone else (a drag, the window
+    // manager) and is anchored afresh.
+    const QPointF centre = imagewindow::exactCentre(geometry());
+    if (!anchored_ || std::abs(centre.x() - anchor_.x()) > 1.0 || std::abs(centre.y() - anchor_.y()) > 1.0) {
+        anchor_ = centre;
+        anchored_ = true;
+    }
+    setGeometry(imagewindow::centredAt(anchor_, windowSize()));
 }
 
 void ImageWindow::takeImage(const QPixmap& image)
 {
     image_ = image;
     imageSize_ = image.size();
+    anchored_ = false;
     // Sized for the zoom and mode in force, so that what is painted always
     // fits the window; the top-left corner stays where it is.
     resize(windowSize());
@@ -251,23 +296,65 @@ void ImageWindow::recover()
 const QPixmap& ImageWindow::scaledImage()
 {
     const QSize target = imagewindow::zoomedSize(imageSize_, zoom_);
-    if (scaledKey_ != image_.cacheKey() || scaledFor_ != target) {
+    const bool smooth = !settle_.isActive();
+    if (scaledKey_ != image_.cacheKey() || scaledFor_ != target || (smooth && !scaledSmooth_)) {
         if (target == image_.size() || image_.isNull() || target.isEmpty())
             scaled_ = target == image_.size() ? image_ : QPixmap();
         else
-            scaled_ = image_.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            scaled_ = image_.scaled(target, Qt::KeepAspectRatio,
+                                    smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
         scaledKey_ = image_.cacheKey();
         scaledFor_ = target;
+        scaledSmooth_ = smooth;
     }
     return scaled_;
 }
 
+void ImageWindow::paintShadow(QPainter& painter)
+{
+    // Drawn by hand rather than through a graphics effect, which would blur
+    // the whole window, image included, on every paint.
+    const QSize s = size();
+    const int c = 2 * MARGIN;
+    if (!translucencyShown()) {
+        // the glow then sits on white: a light frame instead of a black one
+        const QRect r = rect();
+        painter.fillRect(QRect(0, 0, r.width(), MARGIN), Qt::white);
+        painter.fillRect(QRect(0, r.height() - MARGIN, r.width(), MARGIN), Qt::white);
+        painter.fillRect(QRect(0, MARGIN, MARGIN, r.height() - 2 * MARGIN), Qt::white);
+        painter.fillRect(QRect(r.width() - MARGIN, MARGIN, MARGIN, r.height() - 2 * MARGIN), Qt::white);
+    }
+    if (s.width() <= 2 * c || s.height() <= 2 * c) {
+        if (shadowFor_ != s) {
+            shadow_ = QPixmap::fromImage(imagewindow::shadowImage(s));
+            shadowFor_ = s;
+        }
+        painter.drawPixmap(0, 0, shadow_);
+        return;
+    }
+    // Nine patches: corners as they are, edges stretched from the middle.
+    if (patch_.isNull())
+        patch_ = QPixmap::fromImage(imagewindow::shadowImage(QSize(2 * c + 1, 2 * c + 1)));
+    const QPixmap& patch = patch_;
+    const int w = s.width();
+    const int h = s.height();
+    painter.drawPixmap(QRect(0, 0, c, c), patch, QRect(0, 0, c, c));
+    painter.drawPixmap(QRect(w - c, 0, c, c), patch, QRect(c + 1, 0, c, c));
+    painter.drawPixmap(QRect(0, h - c, c, c), patch, QRect(0, c + 1, c, c));
+    painter.drawPixmap(QRect(w - c, h - c, c, c), patch, QRect(c + 1, c + 1, c, c));
+    painter.drawPixmap(QRect(c, 0, w - 2 * c, c), patch, QRect(c, 0, 1, c));
+    painter.drawPixmap(QRect(c, h - c, w - 2 * c, c), patch, QRect(c, c + 1, 1, c));
+    painter.drawPixmap(QRect(0, c, c, h - 2 * c), patch, QRect(0, c, c, 1));
+    painter.drawPixmap(QRect(w - c, c, c, h - 2 * c), patch, QRect(c + 1, c, c, 1));
+}
+
 void ImageWindow::paintEvent(QPaintEvent*)
 {
+    QPainter painter(this);
+    paintShadow(painter);
     const QPixmap& scaled = scaledImage();
     if (scaled.isNull())
         return;
-    QPainter painter(this);
     QRect source = scaled.rect();
     QPoint target(MARGIN, MARGIN);
     if (thumbnail_) {
@@ -282,6 +369,7 @@ void ImageWindow::paintEvent(QPaintEvent*)
 void ImageWindow::mousePressEvent(QMouseEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick && event->button() == Qt::LeftButton) {
+        settle_.stop(); // the wheel is not turning: show the smooth image now
         thumbnail_ = !thumbnail_;
         resizeAboutCentre();
         update();
@@ -314,6 +402,7 @@ void ImageWindow::wheelEvent(QWheelEvent* event)
         const double next = imagewindow::nextZoom(zoom_, delta, imageSize_);
         if (next != zoom_) {
             zoom_ = next;
+            settle_.start();
             resizeAboutCentre();
         }
     }

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QDateTime>
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
 class QMenu;
+class QPainter;
 
 // A pinned image: a frameless, always-on-top window that keeps one image in
 // view. It can be dragged, zoomed, made translucent, folded to a thumbnail,
@@ -73,11 +76,14 @@ private:
     void resizeAboutCentre();
     void takeImage(const QPixmap& image);
     const QPixmap& scaledImage();
+    void paintShadow(QPainter& painter);
 
     // The centre that zooming keeps, exact: rounding each step anew would
-    // walk the window off by half a pixel at a time.
+    // walk the window off by half a pixel at a time. Not simply re-read from
+    // geometry(), which a late configure notification from the window
+    // manager can briefly set to an earlier step's value.
     QPointF anchor_;
-    QRect anchoredGeometry_;
+    bool anchored_ = false;
 
     QPoint lastPos_;
     double zoom_ = 1.0;
@@ -86,10 +92,17 @@ private:
     QSize imageSize_{0, 0};
     bool thumbnail_ = false;
 
-    // Smooth scaling is the expensive part of a paint: keep the last result.
+    // Smooth scaling is the expensive part of a paint: keep the last result,
+    // and while the wheel turns scale fast, smoothing once it rests.
     QPixmap scaled_;
     QSize scaledFor_;
     qint64 scaledKey_ = 0;
+    bool scaledSmooth_ = false;
+    QTimer settle_;
+
+    QPixmap shadow_; // whole, for windows too small for the patches
+    QSize shadowFor_;
+    QPixmap patch_;
 };
 
 // Pure helpers of the pinned window, kept apart so they can be checked
@@ -117,6 +130,9 @@ double nextOpacity(double opacity, int angleDelta);
 int percent(double value);
 // Whether a dragged file's suffix names an image we read (case-sensitive).
 bool isDroppableSuffix(const QString& suffix);
+// The glow in the margin: a blurred opaque rectangle the size of the window
+// less the margin, in "#409eff", premultiplied.
+QImage shadowImage(const QSize& window);
 // "<folder>/Klipora_picture_yyyyMMdd_hhmmss_zzz.png"
 QString pictureFileName(const QString& folder, const QDateTime& when);
 

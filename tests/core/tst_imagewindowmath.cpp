@@ -131,6 +131,39 @@ private slots:
         QCOMPARE(isDroppableSuffix(suffix), accepted);
     }
 
+    void shadowGlowsInTheMarginAndFadesOutward()
+    {
+        const QSize window(220, 170);
+        const QImage shadow = shadowImage(window);
+        QCOMPARE(shadow.size(), window);
+        const auto alpha = [&](int x, int y) { return qAlpha(shadow.pixel(x, y)); };
+        // nothing at the outer edge, about half at the image's edge, full inside
+        QVERIFY(alpha(0, 85) < 8);
+        QVERIFY(alpha(0, 0) < 2);
+        QVERIFY(alpha(9, 85) > 90 && alpha(9, 85) < 128);
+        QVERIFY(alpha(10, 85) > 128 && alpha(10, 85) < 170);
+        QCOMPARE(alpha(110, 85), 255);
+        for (int x = 1; x <= 10; ++x)
+            QVERIFY(alpha(x, 85) > alpha(x - 1, 85));
+        // a corner is darker than the middle of an edge at the same depth
+        QVERIFY(alpha(5, 5) < alpha(5, 85));
+        // the same on every side
+        for (int d = 0; d < 12; ++d) {
+            QCOMPARE(shadow.pixel(d, 85), shadow.pixel(219 - d, 85));
+            QCOMPARE(shadow.pixel(110, d), shadow.pixel(110, 169 - d));
+            QCOMPARE(shadow.pixel(d, d), shadow.pixel(219 - d, 169 - d));
+        }
+        // the colour is #409eff at every strength (premultiplied)
+        const QRgb half = shadow.pixel(10, 85);
+        QVERIFY(std::abs(qRed(half) - 0x40 * qAlpha(half) / 255) <= 1);
+        QVERIFY(std::abs(qGreen(half) - 0x9e * qAlpha(half) / 255) <= 1);
+        QCOMPARE(qBlue(half), qAlpha(half));
+        // a window smaller than two margins still gets a sane glow
+        const QImage tiny = shadowImage(QSize(22, 22));
+        QVERIFY(qAlpha(tiny.pixel(11, 11)) > 0);
+        QVERIFY(qAlpha(tiny.pixel(0, 0)) < qAlpha(tiny.pixel(11, 11)));
+    }
+
     void proposedNameCarriesTheTimeToTheMillisecond()
     {
         const QDateTime when(QDate(2026, 3, 7), QTime(9, 5, 4, 32));
