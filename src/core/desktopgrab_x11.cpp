@@ -1,6 +1,8 @@
 #include "core/desktopgrab.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QTimer>
 #include <QX11Info>
 
 #include <xcb/shm.h>
@@ -47,6 +49,76 @@ xcb_screen_t* rootScreen(xcb_connection_t* c, xcb_window_t root)
     return nullptr;
 }
 
+// One shared segment, kept for a while after a grab: the next capture then
+// finds its pages already mapped, which makes the grab itself a plain copy.
+struct SharedSegment
+{
+    xcb_connection_t* connection = nullptr;
+    xcb_shm_seg_t seg = 0;
+    void* mem = nullptr;
+    size_t size = 0;
+    QTimer* idle = nullptr;
+
+    bool ensure(xcb_connection_t* c, size_t bytes)
+    {
+        if (mem && size >= bytes && connection == c)
+            return true;
+        release();
+        const int shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (shmid < 0)
+            return false;
+        void* p = shmat(shmid, nullptr, 0);
+        // Marked for removal at once: it goes away when both sides detach,
+        // even if this process dies.
+        shmctl(shmid, IPC_RMID, nullptr);
+        if (p == reinterpret_cast<void*>(-1))
+            return false;
+        const xcb_shm_seg_t id = xcb_generate_id(c);
+        // Not read-only: the server writes the image into it.
+        xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, id, uint32_t(shmid), 0));
+        if (error) {
+            std::free(error);
+            shmdt(p);
+            return false;
+        }
+        connection = c;
+        seg = id;
+        mem = p;
+        size = bytes;
+        return true;
+    }
+
+    void release()
+    {
+        if (!mem)
+            return;
+        if (connection == QX11Info::connection()) {
+            xcb_shm_detach(connection, seg);
+            xcb_flush(connection);
+        }
+        shmdt(mem);
+        mem = nullptr;
+        size = 0;
+        connection = nullptr;
+    }
+
+    void releaseLater()
+    {
+        if (!QCoreApplication::instance())
+            return;
+        if (!idle) {
+            idle = new QTimer(QCoreApplication::instance());
+            idle->setSingleShot(true);
+            QObject::connect(idle, &QTimer::timeout, [this]() { release(); });
+            // the connection goes away with the application
+            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [this]() { release(); });
+        }
+        idle->start(30000);
+    }
+};
+
+SharedSegment segment;
+
 } // namespace
 
 QImage nativeGrabDesktop(const QRect& rect)
@@ -63,49 +135,30 @@ QImage nativeGrabDesktop(const QRect& rect)
     if (!QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels).contains(rect))
         return QImage();
 
-    static int shmState = -1; // -1 unknown, 0 absent, 1 present
-    if (shmState < 0) {
-        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shm_id);
-        shmState = ext && ext->present ? 1 : 0;
-    }
-    if (shmState == 0)
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_shm_id);
+    if (!ext || !ext->present)
         return QImage();
 
     const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    const int shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (shmid < 0)
-        return QImage();
-    void* mem = shmat(shmid, nullptr, 0);
-    // Marked for removal at once: it goes away when both sides detach, even
-    // if this process dies mid-grab.
-    shmctl(shmid, IPC_RMID, nullptr);
-    if (mem == reinterpret_cast<void*>(-1))
+    if (!segment.ensure(c, bytes))
         return QImage();
 
     QImage image;
-    const xcb_shm_seg_t seg = xcb_generate_id(c);
-    xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, seg, uint32_t(shmid), 0));
-    if (error) {
-        // A remote server cannot share our memory; don't try again.
-        std::free(error);
-        shmState = 0;
-        shmdt(mem);
-        return QImage();
-    }
+    xcb_generic_error_t* error = nullptr;
     xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
         c,
         xcb_shm_get_image(c, root, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, seg, 0),
+                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.seg, 0),
         &error);
     if (reply && !error) {
         image = QImage(rect.width(), rect.height(), QImage::Format_RGB32);
         if (!image.isNull()) {
             const int rowBytes = rect.width() * 4;
             if (image.bytesPerLine() == rowBytes) {
-                std::memcpy(image.bits(), mem, bytes);
+                std::memcpy(image.bits(), segment.mem, bytes);
             } else {
                 for (int y = 0; y < rect.height(); ++y)
-                    std::memcpy(image.scanLine(y), static_cast<const uchar*>(mem) + size_t(y) * rowBytes, rowBytes);
+                    std::memcpy(image.scanLine(y), static_cast<const uchar*>(segment.mem) + size_t(y) * rowBytes, rowBytes);
             }
         }
     } else {
@@ -113,8 +166,6 @@ QImage nativeGrabDesktop(const QRect& rect)
     }
     std::free(reply);
     std::free(error);
-    xcb_shm_detach(c, seg);
-    xcb_flush(c);
-    shmdt(mem);
+    segment.releaseLater();
     return image;
 }

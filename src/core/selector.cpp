@@ -191,7 +191,6 @@ void Selector::exit()
     releaseKeyboard();
     hide();
     background = QPixmap();
-    dimmedBackground = QPixmap();
 }
 
 void Selector::setBorderColor(const QColor& color)
@@ -431,32 +430,16 @@ void Selector::paintEvent(QPaintEvent* event)
     painter.begin(this);
     const QRect r = box.rect();
     const QRegion dirty = event->region();
-    bool masked = false;
     if (!paintsCanvas && !background.isNull()) {
-        // The dimmed desktop is made once per mask colour, so a paint is two
-        // plain copies instead of a blend over the whole area.
-        if (dimmedBackground.isNull() || dimmedWith != maskColor) {
-            dimmedBackground = background.copy();
-            QPainter dim(&dimmedBackground);
-            dim.fillRect(dimmedBackground.rect(), maskColor);
-            dimmedWith = maskColor;
-        }
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& d : dirty) {
-            painter.drawPixmap(d, dimmedBackground, d);
-            const QRect inside = d & r;
-            if (!inside.isEmpty())
-                painter.drawPixmap(inside, background, inside);
-        }
+        for (const QRect& d : dirty)
+            painter.drawPixmap(d, background, d);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        masked = true;
     }
-    if (!masked) {
-        painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
-        painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);
-        painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
-        painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
-    }
+    painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
+    painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);
+    painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
+    painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
     if (useDetectWindow || status >= SELECTING) {
         info->showSize(r.size());
         int y = box.minY() - info->height();

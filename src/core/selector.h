@@ -113,6 +113,4 @@ private:
     void takeKeyboard(int triesLeft);
 
     QRegion lastFootprint;
-    QPixmap dimmedBackground;
-    QColor dimmedWith;
 };

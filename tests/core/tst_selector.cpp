@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "core/config.h"
+#include "core/desktopgrab.h"
 #include "core/displayinfo.h"
 #include "core/selector.h"
 #include "testutil.h"
@@ -356,6 +357,25 @@ private slots:
         QVERIFY(key(QStringLiteral("ctrl+Up")));
         QTRY_COMPARE_WITH_TIMEOUT(selector->selectedRect(), QRect(1918, 1077, 1, 2), 10000);
         QVERIFY(selector->selection().bounds.contains(selector->selectedRect()));
+    }
+
+    void desktopGrabMatchesTheScreen()
+    {
+        QVERIFY(!selector->isVisible());
+        const QRect frame = testutil::x11FrameRect(window.get());
+        const QPoint inWindow = frame.center();
+        const QColor windowColour = testutil::screenPixel(inWindow);
+        const QImage whole = grabDesktop(QRect(0, 0, 1920, 1080)).toImage();
+        QCOMPARE(whole.size(), QSize(1920, 1080));
+        QVERIFY(near(whole.pixelColor(inWindow), windowColour, 0));
+        QVERIFY(near(whole.pixelColor(1850, 30), desktopColour, 0));
+        // a part of it lines up with the same place on screen
+        const QImage part = grabDesktop(QRect(inWindow - QPoint(5, 7), QSize(20, 20))).toImage();
+        QCOMPARE(part.size(), QSize(20, 20));
+        QVERIFY(near(part.pixelColor(5, 7), windowColour, 0));
+        // twice in a row (the shared buffer is reused) gives the same picture
+        QCOMPARE(grabDesktop(QRect(0, 0, 1920, 1080)).toImage(), whole);
+        QVERIFY(grabDesktop(QRect()).isNull());
     }
 
     void frozenDesktopWithoutCompositor()
