@@ -59,6 +59,92 @@
     </message>
 </context>
 <context>
+    <name>ImageEditMenu</name>
+    <message>
+        <source>Rectangle</source>
+        <translation>Rectangle</translation>
+    </message>
+    <message>
+        <source>Ellipse</source>
+        <translation>Ellipse</translation>
+    </message>
+    <message>
+        <source>Arrow</source>
+        <translation>Arrow</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Line</translation>
+    </message>
+    <message>
+        <source>Pencil</source>
+        <translation>Pencil</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Mosaic</source>
+        <translation>Mosaic</translation>
+    </message>
+    <message>
+        <source>Eraser</source>
+        <translation>Eraser</translation>
+    </message>
+</context>
+<context>
+    <name>ImageWindow</name>
+    <message>
+        <source>Cannot open image: %1</source>
+        <translation>Cannot open image: %1</translation>
+    </message>
+    <message>
+        <source>Failed to save image: %1</source>
+        <translation>Failed to save image: %1</translation>
+    </message>
+    <message>
+        <source>Open Image</source>
+        <translation>Open Image</translation>
+    </message>
+    <message>
+        <source>Save Image</source>
+        <translation>Save Image</translation>
+    </message>
+    <message>
+        <source>Copy image</source>
+        <translation>Copy image</translation>
+    </message>
+    <message>
+        <source>Paste image</source>
+        <translation>Paste image</translation>
+    </message>
+    <message>
+        <source>Open image...</source>
+        <translation>Open image...</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>Save as...</translation>
+    </message>
+    <message>
+        <source>Zoom : </source>
+        <translation>Zoom : </translation>
+    </message>
+    <message>
+        <source>Opacity : </source>
+        <translation>Opacity : </translation>
+    </message>
+    <message>
+        <source>Recover</source>
+        <translation>Recover</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -83,6 +169,21 @@
 </context>
 <context>
     <name>ScreenRecorder</name>
+    <message>
+        <source>Path: </source>
+        <translation>Path: </translation>
+    </message>
+</context>
+<context>
+    <name>ScreenShoter</name>
+    <message>
+        <source>Save Image</source>
+        <translation>Save Image</translation>
+    </message>
+    <message>
+        <source>Failed to save %1: %2</source>
+        <translation>Failed to save %1: %2</translation>
+    </message>
     <message>
         <source>Path: </source>
         <translation>Path: </translation>

@@ -59,6 +59,92 @@
     </message>
 </context>
 <context>
+    <name>ImageEditMenu</name>
+    <message>
+        <source>Rectangle</source>
+        <translation>矩形</translation>
+    </message>
+    <message>
+        <source>Ellipse</source>
+        <translation>椭圆</translation>
+    </message>
+    <message>
+        <source>Arrow</source>
+        <translation>箭头</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>直线</translation>
+    </message>
+    <message>
+        <source>Pencil</source>
+        <translation>画笔</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>文字</translation>
+    </message>
+    <message>
+        <source>Mosaic</source>
+        <translation>马赛克</translation>
+    </message>
+    <message>
+        <source>Eraser</source>
+        <translation>橡皮擦</translation>
+    </message>
+</context>
+<context>
+    <name>ImageWindow</name>
+    <message>
+        <source>Cannot open image: %1</source>
+        <translation>无法打开图片：%1</translation>
+    </message>
+    <message>
+        <source>Failed to save image: %1</source>
+        <translation>无法保存图片：%1</translation>
+    </message>
+    <message>
+        <source>Open Image</source>
+        <translation>打开图片</translation>
+    </message>
+    <message>
+        <source>Save Image</source>
+        <translation>保存图片</translation>
+    </message>
+    <message>
+        <source>Copy image</source>
+        <translation>复制图片</translation>
+    </message>
+    <message>
+        <source>Paste image</source>
+        <translation>粘贴图片</translation>
+    </message>
+    <message>
+        <source>Open image...</source>
+        <translation>打开图片…</translation>
+    </message>
+    <message>
+        <source>Save as...</source>
+        <translation>另存为…</translation>
+    </message>
+    <message>
+        <source>Zoom : </source>
+        <translation>缩放：</translation>
+    </message>
+    <message>
+        <source>Opacity : </source>
+        <translation>不透明度：</translation>
+    </message>
+    <message>
+        <source>Recover</source>
+        <translation>还原</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -83,6 +169,21 @@
 </context>
 <context>
     <name>ScreenRecorder</name>
+    <message>
+        <source>Path: </source>
+        <translation>路径：</translation>
+    </message>
+</context>
+<context>
+    <name>ScreenShoter</name>
+    <message>
+        <source>Save Image</source>
+        <translation>保存图片</translation>
+    </message>
+    <message>
+        <source>Failed to save %1: %2</source>
+        <translation>无法保存 %1：%2</translation>
+    </message>
     <message>
         <source>Path: </source>
         <translation>路径：</translation>
