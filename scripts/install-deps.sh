@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev libqt5svg5-dev
-  nlohmann-json3-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
+  nlohmann-json3-dev zlib1g-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
   libxcb-damage0-dev libxcb-xtest0-dev libxcb-util-dev
   # run
   ffmpeg fonts-wqy-microhei
