@@ -31,7 +31,7 @@ struct Result
     qint64 bytes = 0;
 };
 
-Result encode(const QImage& image, int quality, int runs)
+Result encode(const QImage& image, int quality, int runs, int compression = -1)
 {
     Result r;
     for (int i = 0; i < runs; ++i) {
@@ -39,6 +39,8 @@ Result encode(const QImage& image, int quality, int runs)
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, "png");
         writer.setQuality(quality);
+        if (compression >= 0)
+            writer.setCompression(compression);
         QElapsedTimer t;
         t.start();
         if (!writer.write(image))
@@ -130,6 +132,9 @@ int main(int argc, char** argv)
         }
         printf("QUALITY %d MS %.1f BYTES %lld\n", quality, r.ms, static_cast<long long>(r.bytes));
     }
+    // the toolkit's writer asked for zlib level 1 (it still tries every filter)
+    const Result level1 = encode(image, -1, runs, 1);
+    printf("QT_COMPRESSION 1 MS %.1f BYTES %lld\n", level1.ms, static_cast<long long>(level1.bytes));
     const char* names[] = {"none", "sub", "up", "average", "paeth", "adaptive"};
     for (int f = 0; f <= 5; ++f) {
         for (int level : {1, 2, 4}) {

@@ -1,6 +1,5 @@
 #include "core/pngencoder.h"
 
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstdlib>
@@ -254,19 +253,4 @@ QByteArray PngEncoder::encode(const QImage& image, int level, RowFilter filter)
     putChunk(out, "IDAT", idat);
     putChunk(out, "IEND", QByteArray());
     return out;
-}
-
-bool PngEncoder::write(const QImage& image, const QString& path, int level)
-{
-    const QByteArray data = encode(image, level);
-    if (data.isEmpty())
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QString>
 
 // Writes PNG data fast. The toolkit's writer tries every row filter at zlib's
 // default level, which costs about a second for a 4K screen; a snip must be
@@ -20,7 +19,4 @@ public:
 
     // An empty result for a null image or a zlib failure.
     static QByteArray encode(const QImage& image, int level = FAST_LEVEL, RowFilter filter = RowFilter::Adaptive);
-    // Through a temporary file renamed into place: a failed write leaves no
-    // half-written picture under the name.
-    static bool write(const QImage& image, const QString& path, int level = FAST_LEVEL);
 };
