@@ -26,5 +26,5 @@ void DisplayDeviceInformation(IEnumMoniker* enumerator, DeviceList& list);
 #endif
 
 // The sources listed by "pactl list short sources" (index, name, driver,
-// sample spec, state per line), the default one first when it is among them.
+// sample format, state per line), the default one first when it is among them.
 DeviceList parsePulseSources(const QByteArray& listing, const QString& defaultSource = QString());
