@@ -20,6 +20,7 @@
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
 #include "snip/screenshoter.h"
+#include "qxt/qxtglobalshortcut.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
 
@@ -95,6 +96,14 @@ Klipora::Klipora(QWidget* parent)
     connect(screenShoter_, &ScreenShoter::FIX_IMAGE, this, &Klipora::pinImage);
 
     tray_ = new QSystemTrayIcon(this);
+
+    snipHotkey_ = new QxtGlobalShortcut(this);
+    pinHotkey_ = new QxtGlobalShortcut(this);
+    gifHotkey_ = new QxtGlobalShortcut(this);
+    recordHotkey_ = new QxtGlobalShortcut(this);
+    connect(pinHotkey_, &QxtGlobalShortcut::activated, this, &Klipora::pinLastImage);
+    connect(recordHotkey_, &QxtGlobalShortcut::activated, recorder_, &ScreenRecorder::record);
+    connect(gifHotkey_, &QxtGlobalShortcut::activated, gifCapturer_, &GifCapturer::record);
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
 
@@ -188,6 +197,21 @@ void Klipora::pinLastImage()
 void Klipora::updateConfig()
 {
     Config& config = Config::instance();
+    const std::pair<QxtGlobalShortcut*, const char*> hotkeys[] = {
+        {snipHotkey_, "snip"}, {pinHotkey_, "pin"}, {gifHotkey_, "gif"}, {recordHotkey_, "record"}};
+    // Release all four first: when two hotkeys swap combinations, the first
+    // one must not find its new combination still held by the second.
+    for (const auto& hotkey : hotkeys)
+        hotkey.first->setShortcut(QKeySequence());
+    for (const auto& hotkey : hotkeys) {
+        const QKeySequence sequence(jsonString(config[hotkey.second]["hotkey"]), QKeySequence::NativeText);
+        if (!hotkey.first->setShortcut(sequence)) {
+            showMessage(QStringLiteral("Klipora"),
+                        tr("Failed to register shortcut <%1>").arg(sequence.toString(QKeySequence::PortableText)),
+                        QSystemTrayIcon::Critical, 10000);
+        }
+    }
+
     recorder_->setFramerate(jsonInt(config["record"]["framerate"], 30));
     gifCapturer_->setFramerate(jsonInt(config["gif"]["framerate"], 6));
     screenShoter_->updateTheme();

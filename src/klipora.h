@@ -15,6 +15,7 @@ class QMimeData;
 class ScreenRecorder;
 class SettingWindow;
 class ScreenShoter;
+class QxtGlobalShortcut;
 
 // The one application object: a hidden widget that owns the tray icon, the
 // capture tools, the settings window and the hotkeys, and keeps the short
@@ -67,6 +68,10 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
     SettingWindow* settings_ = nullptr;
+    QxtGlobalShortcut* snipHotkey_ = nullptr;
+    QxtGlobalShortcut* pinHotkey_ = nullptr;
+    QxtGlobalShortcut* gifHotkey_ = nullptr;
+    QxtGlobalShortcut* recordHotkey_ = nullptr;
 };
 
 // Off-screen renderings of clipboard text for the pin history, capped so that

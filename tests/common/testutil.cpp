@@ -107,6 +107,50 @@ bool PulseServer::addNullSink(const QString& name)
         == 0;
 }
 
+bool pressKeys(const QString& keys)
+{
+    const ProcessResult r = run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+    return r.finished && r.exitCode == 0;
+}
+
+namespace {
+
+// "xset q" prints e.g. "00: Caps Lock:   off    01: Num Lock:    on ..."
+int lockState(const char* name)
+{
+    const ProcessResult r = run(QStringLiteral("xset"), {QStringLiteral("q")});
+    if (!r.finished || r.exitCode != 0)
+        return -1;
+    const QString out = QString::fromLocal8Bit(r.out);
+    const int at = out.indexOf(QLatin1String(name));
+    if (at < 0)
+        return -1;
+    const QString rest = out.mid(at + int(qstrlen(name))).trimmed();
+    return rest.startsWith(QLatin1String("on")) ? 1 : rest.startsWith(QLatin1String("off")) ? 0 : -1;
+}
+
+bool setLock(const char* name, const char* keysym, bool on)
+{
+    const int state = lockState(name);
+    if (state < 0)
+        return false;
+    if (state != int(on) && !pressKeys(QString::fromLatin1(keysym)))
+        return false;
+    return lockState(name) == int(on);
+}
+
+} // namespace
+
+bool setNumLock(bool on)
+{
+    return setLock("Num Lock:", "Num_Lock", on);
+}
+
+bool setCapsLock(bool on)
+{
+    return setLock("Caps Lock:", "Caps_Lock", on);
+}
+
 } // namespace testutil
 
 namespace testutil {

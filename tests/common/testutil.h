@@ -55,6 +55,13 @@ private:
     Private* d;
 };
 
+// Presses keys the way another program would (xdotool key, e.g. "ctrl+alt+v").
+bool pressKeys(const QString& keys);
+// Switches Num Lock or Caps Lock on or off from outside; true when the X
+// server then reports that state.
+bool setNumLock(bool on);
+bool setCapsLock(bool on);
+
 } // namespace testutil
 
 #include <QColor>
