@@ -1,0 +1,219 @@
+// klipora-test: x11
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+#include "core/config.h"
+#include "core/resources.h"
+#include "klipora.h"
+#include "qxt/qxtglobalshortcut.h"
+#include "testutil.h"
+
+namespace {
+
+QStringList criticals;
+QtMessageHandler previousHandler = nullptr;
+
+void recordCriticals(QtMsgType type, const QMessageLogContext& context, const QString& msg)
+{
+    if (type == QtCriticalMsg)
+        criticals.append(msg);
+    previousHandler(type, context, msg);
+}
+
+QxtGlobalShortcut* hotkeyFor(Klipora& app, const QKeySequence& sequence)
+{
+    for (QxtGlobalShortcut* hotkey : app.findChildren<QxtGlobalShortcut*>()) {
+        if (hotkey->shortcut() == sequence)
+            return hotkey;
+    }
+    return nullptr;
+}
+
+QKeySequence seq(const char* text)
+{
+    return QKeySequence(QString::fromLatin1(text));
+}
+
+QStringList failuresIn(const QByteArray& log)
+{
+    QStringList lines;
+    for (const QByteArray& line : log.split('\n')) {
+        if (line.contains("(critical)") && line.contains("Failed to register shortcut"))
+            lines.append(QString::fromUtf8(line.mid(line.indexOf("Failed"))));
+    }
+    return lines;
+}
+
+// The real program, started the way a user starts it.
+class Program
+{
+public:
+    bool start()
+    {
+        process.setProgram(QStringLiteral(KLIPORA_BIN_DIR "/klipora"));
+        process.start();
+        return process.waitForStarted(10000);
+    }
+    const QByteArray& log()
+    {
+        stderrText += process.readAllStandardError();
+        return stderrText;
+    }
+    bool stop()
+    {
+        process.terminate();
+        return process.waitForFinished(10000);
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning)
+            stop();
+    }
+
+private:
+    QProcess process;
+    QByteArray stderrText;
+};
+
+} // namespace
+
+// The application's four hotkeys, as the configuration sets them and as a
+// user presses them from anywhere on the desktop.
+class TestHotkeys : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(testutil::haveX11());
+        initResources();
+        previousHandler = qInstallMessageHandler(recordCriticals);
+    }
+
+    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+
+    void init()
+    {
+        criticals.clear();
+        Config& config = Config::instance();
+        config["snip"]["hotkey"] = "F1";
+        config["pin"]["hotkey"] = "F3";
+        config["gif"]["hotkey"] = "Ctrl+Alt+G";
+        config["record"]["hotkey"] = "Ctrl+Alt+V";
+    }
+
+    void cleanup() { QVERIFY(testutil::setNumLock(false)); }
+
+    void configuredHotkeysFireFromOutside()
+    {
+        Klipora app;
+        QCOMPARE(criticals, QStringList());
+        const char* const combos[] = {"F1", "F3", "Ctrl+Alt+G", "Ctrl+Alt+V"};
+        const char* const typed[] = {"F1", "F3", "ctrl+alt+g", "ctrl+alt+v"};
+        std::vector<std::unique_ptr<QSignalSpy>> spies;
+        for (const char* combo : combos) {
+            QxtGlobalShortcut* hotkey = hotkeyFor(app, seq(combo));
+            QVERIFY2(hotkey, combo);
+            spies.push_back(std::make_unique<QSignalSpy>(hotkey, &QxtGlobalShortcut::activated));
+        }
+        for (bool numLock : {false, true}) {
+            QVERIFY(testutil::setNumLock(numLock));
+            for (size_t i = 0; i < spies.size(); ++i) {
+                const int expected = numLock ? 2 : 1;
+                QVERIFY(testutil::pressKeys(QString::fromLatin1(typed[i])));
+                QTRY_COMPARE_WITH_TIMEOUT(spies[i]->count(), expected, 10000);
+            }
+        }
+        for (const auto& spy : spies)
+            QCOMPARE(spy->count(), 2);
+
+        // nothing copied yet: the pin hotkey has nothing to pin and must not break
+        QVERIFY(app.history().empty());
+    }
+
+    void conflictsAreReportedOncePerHotkey()
+    {
+        // another part of this process already holds the GIF combination
+        QxtGlobalShortcut holder(seq("Ctrl+Alt+G"));
+        Klipora app;
+        QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <Ctrl+Alt+G>")});
+        QVERIFY(hotkeyFor(app, seq("F1")));
+        QVERIFY(hotkeyFor(app, seq("F3")));
+        QVERIFY(hotkeyFor(app, seq("Ctrl+Alt+V")));
+
+        // the same key for two actions: the later one in the order fails
+        criticals.clear();
+        Config& config = Config::instance();
+        config.set(config["record"]["hotkey"], QStringLiteral("F3"));
+        QCOMPARE(criticals,
+                 (QStringList{QStringLiteral("Failed to register shortcut <Ctrl+Alt+G>"),
+                              QStringLiteral("Failed to register shortcut <F3>")}));
+    }
+
+    void swappingTwoHotkeysEndsWithBothWorking()
+    {
+        Klipora app;
+        Config& config = Config::instance();
+        config.set(config["snip"]["hotkey"], QStringLiteral("F3"));
+        // for a moment both ask for F3: that one conflict is real
+        QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F3>")});
+
+        criticals.clear();
+        config.set(config["pin"]["hotkey"], QStringLiteral("F1"));
+        QCOMPARE(criticals, QStringList());
+
+        QxtGlobalShortcut* snip = hotkeyFor(app, seq("F3"));
+        QxtGlobalShortcut* pin = hotkeyFor(app, seq("F1"));
+        QVERIFY(snip && pin && snip != pin);
+        QSignalSpy snipSpy(snip, &QxtGlobalShortcut::activated);
+        QSignalSpy pinSpy(pin, &QxtGlobalShortcut::activated);
+        QVERIFY(testutil::pressKeys(QStringLiteral("F3")));
+        QTRY_COMPARE_WITH_TIMEOUT(snipSpy.count(), 1, 10000);
+        QVERIFY(testutil::pressKeys(QStringLiteral("F1")));
+        QTRY_COMPARE_WITH_TIMEOUT(pinSpy.count(), 1, 10000);
+        QCOMPARE(snipSpy.count(), 1);
+    }
+
+    void secondCopyOfTheProgramFailsAllFour()
+    {
+        Program first;
+        QVERIFY(first.start());
+        QTRY_VERIFY_WITH_TIMEOUT(first.log().contains("initialized."), 20000);
+        QCOMPARE(failuresIn(first.log()), QStringList());
+
+        Program second;
+        QVERIFY(second.start());
+        QTRY_VERIFY_WITH_TIMEOUT(second.log().contains("initialized."), 20000);
+        QCOMPARE(failuresIn(second.log()),
+                 (QStringList{QStringLiteral("Failed to register shortcut <F1>"),
+                              QStringLiteral("Failed to register shortcut <F3>"),
+                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+G>"),
+                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+V>")}));
+        QVERIFY(second.stop());
+
+        // the first copy still holds every combination after the second has gone
+        for (const char* combo : {"F1", "F3", "Ctrl+Alt+G", "Ctrl+Alt+V"}) {
+            QxtGlobalShortcut probe;
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("QxtGlobalShortcut failed to register: ")
+                                            + QString::fromLatin1(combo)));
+            QVERIFY2(!probe.setShortcut(seq(combo)), combo);
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("QxtGlobalShortcut failed to unregister: ")
+                                            + QString::fromLatin1(combo)));
+        }
+        QVERIFY(first.stop());
+        QxtGlobalShortcut free;
+        QVERIFY(free.setShortcut(seq("F1")));
+        QSignalSpy spy(&free, &QxtGlobalShortcut::activated);
+        QVERIFY(testutil::pressKeys(QStringLiteral("F1")));
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 1, 10000);
+    }
+};
+
+QTEST_MAIN(TestHotkeys)
+#include "tst_hotkeys.moc"
