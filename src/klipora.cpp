@@ -197,17 +197,35 @@ void Klipora::pinLastImage()
 void Klipora::updateConfig()
 {
     Config& config = Config::instance();
-    const std::pair<QxtGlobalShortcut*, const char*> hotkeys[] = {
-        {snipHotkey_, "snip"}, {pinHotkey_, "pin"}, {gifHotkey_, "gif"}, {recordHotkey_, "record"}};
-    // Release all four first: when two hotkeys swap combinations, the first
-    // one must not find its new combination still held by the second.
-    for (const auto& hotkey : hotkeys)
-        hotkey.first->setShortcut(QKeySequence());
-    for (const auto& hotkey : hotkeys) {
-        const QKeySequence sequence(jsonString(config[hotkey.second]["hotkey"]), QKeySequence::NativeText);
-        if (!hotkey.first->setShortcut(sequence)) {
+    QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_};
+    const char* const sections[HOTKEY_COUNT] = {"snip", "pin", "gif", "record"};
+
+    // Every spin-box step ends up here: leave hotkeys that are in effect and
+    // unchanged alone. Release all changed ones before registering any, so two
+    // hotkeys can swap combinations.
+    QKeySequence wanted[HOTKEY_COUNT];
+    bool redo[HOTKEY_COUNT];
+    for (int i = 0; i < HOTKEY_COUNT; ++i) {
+        wanted[i] = QKeySequence(jsonString(config[sections[i]]["hotkey"]), QKeySequence::NativeText);
+        HotkeyState& state = hotkeyStates_[i];
+        redo[i] = !state.registered || wanted[i] != state.sequence;
+        if (redo[i] && state.registered) {
+            hotkeys[i]->setShortcut(QKeySequence());
+            state.registered = false;
+        }
+    }
+    for (int i = 0; i < HOTKEY_COUNT; ++i) {
+        if (!redo[i])
+            continue;
+        HotkeyState& state = hotkeyStates_[i];
+        // a failure that is still there is retried, but announced only once
+        const bool knownFailure = state.failed && state.sequence == wanted[i];
+        state.registered = hotkeys[i]->setShortcut(wanted[i]);
+        state.failed = !state.registered;
+        state.sequence = wanted[i];
+        if (state.failed && !knownFailure) {
             showMessage(QStringLiteral("Klipora"),
-                        tr("Failed to register shortcut <%1>").arg(sequence.toString(QKeySequence::PortableText)),
+                        tr("Failed to register shortcut <%1>").arg(wanted[i].toString(QKeySequence::PortableText)),
                         QSystemTrayIcon::Critical, 10000);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QPoint>
 #include <QSystemTrayIcon>
@@ -72,6 +73,16 @@ private:
     QxtGlobalShortcut* pinHotkey_ = nullptr;
     QxtGlobalShortcut* gifHotkey_ = nullptr;
     QxtGlobalShortcut* recordHotkey_ = nullptr;
+
+    // What each hotkey (in the order above) was last asked to hold.
+    static constexpr int HOTKEY_COUNT = 4;
+    struct HotkeyState
+    {
+        QKeySequence sequence;
+        bool registered = false;
+        bool failed = false;
+    };
+    HotkeyState hotkeyStates_[HOTKEY_COUNT];
 };
 
 // Off-screen renderings of clipboard text for the pin history, capped so that
