@@ -10,6 +10,8 @@
 #include "klipora.h"
 #include "qxt/qxtglobalshortcut.h"
 #include "testutil.h"
+#include "video/gifcapturer.h"
+#include "video/screenrecorder.h"
 
 namespace {
 
@@ -133,6 +135,25 @@ private slots:
 
         // nothing copied yet: the pin hotkey has nothing to pin and must not break
         QVERIFY(app.history().empty());
+    }
+
+    void recordingHotkeysToggleTheSelectors()
+    {
+        Klipora app;
+        QVERIFY(testutil::setNumLock(true));
+        struct
+        {
+            const char* keys;
+            QWidget* selector;
+        } const tools[] = {{"ctrl+alt+v", app.screenRecorder()}, {"ctrl+alt+g", app.gifCapturer()}};
+        for (const auto& tool : tools) {
+            QVERIFY(!tool.selector->isVisible());
+            QVERIFY(testutil::pressKeys(QString::fromLatin1(tool.keys)));
+            QTRY_VERIFY2_WITH_TIMEOUT(tool.selector->isVisible(), tool.keys, 10000);
+            // pressed again while the overlay holds the keyboard: it closes
+            QVERIFY(testutil::pressKeys(QString::fromLatin1(tool.keys)));
+            QTRY_VERIFY2_WITH_TIMEOUT(!tool.selector->isVisible(), tool.keys, 10000);
+        }
     }
 
     void conflictsAreReportedOncePerHotkey()
