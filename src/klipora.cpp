@@ -101,6 +101,7 @@ Klipora::Klipora(QWidget* parent)
     pinHotkey_ = new QxtGlobalShortcut(this);
     gifHotkey_ = new QxtGlobalShortcut(this);
     recordHotkey_ = new QxtGlobalShortcut(this);
+    connect(snipHotkey_, &QxtGlobalShortcut::activated, screenShoter_, &ScreenShoter::start);
     connect(pinHotkey_, &QxtGlobalShortcut::activated, this, &Klipora::pinLastImage);
     connect(recordHotkey_, &QxtGlobalShortcut::activated, recorder_, &ScreenRecorder::record);
     connect(gifHotkey_, &QxtGlobalShortcut::activated, gifCapturer_, &GifCapturer::record);

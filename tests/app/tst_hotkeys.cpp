@@ -9,6 +9,7 @@
 #include "core/resources.h"
 #include "klipora.h"
 #include "qxt/qxtglobalshortcut.h"
+#include "snip/screenshoter.h"
 #include "testutil.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
@@ -137,7 +138,7 @@ private slots:
         QVERIFY(app.history().empty());
     }
 
-    void recordingHotkeysToggleTheSelectors()
+    void captureHotkeysStartTheirTools()
     {
         Klipora app;
         QVERIFY(testutil::setNumLock(true));
@@ -154,6 +155,14 @@ private slots:
             QVERIFY(testutil::pressKeys(QString::fromLatin1(tool.keys)));
             QTRY_VERIFY2_WITH_TIMEOUT(!tool.selector->isVisible(), tool.keys, 10000);
         }
+
+        // the screenshot hotkey starts the overlay
+        ScreenShoter* shoter = app.screenShoter();
+        QVERIFY(!shoter->isVisible());
+        QVERIFY(testutil::pressKeys(QStringLiteral("F1")));
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->isVisible(), 10000);
+        shoter->exit();
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 10000);
     }
 
     void conflictsAreReportedOncePerHotkey()
