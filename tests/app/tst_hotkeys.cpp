@@ -1,4 +1,5 @@
 // klipora-test: x11
+#include <QClipboard>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
@@ -6,6 +7,7 @@
 #include <memory>
 
 #include "core/config.h"
+#include "core/imagewindow.h"
 #include "core/resources.h"
 #include "klipora.h"
 #include "qxt/qxtglobalshortcut.h"
@@ -163,6 +165,35 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shoter->isVisible(), 10000);
         shoter->exit();
         QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 10000);
+    }
+
+    void pinHotkeyPinsTheNewestItem()
+    {
+        Klipora app;
+        auto visiblePins = [&app] {
+            int n = 0;
+            for (ImageWindow* w : app.findChildren<ImageWindow*>())
+                n += w->isVisible() ? 1 : 0;
+            return n;
+        };
+        // nothing copied yet: nothing to pin
+        QVERIFY(testutil::pressKeys(QStringLiteral("F3")));
+        QVERIFY(testutil::pressKeys(QStringLiteral("F1")));
+        QTRY_VERIFY_WITH_TIMEOUT(app.screenShoter()->isVisible(), 10000);
+        app.screenShoter()->exit();
+        QCOMPARE(visiblePins(), 0);
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("pinned from the keyboard"));
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(1), 10000);
+        QVERIFY(testutil::setNumLock(true));
+        QVERIFY(testutil::pressKeys(QStringLiteral("F3")));
+        QTRY_COMPARE_WITH_TIMEOUT(visiblePins(), 1, 10000);
+        // the item stays in the history: pressing again pins another copy
+        QVERIFY(testutil::pressKeys(QStringLiteral("F3")));
+        QTRY_COMPARE_WITH_TIMEOUT(visiblePins(), 2, 10000);
+        const QList<ImageWindow*> pins = app.findChildren<ImageWindow*>();
+        QCOMPARE(pins.size(), 2);
+        QVERIFY(!pins.first()->grab().isNull());
     }
 
     void conflictsAreReportedOncePerHotkey()
