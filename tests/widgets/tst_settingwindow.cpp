@@ -28,6 +28,7 @@
 #include "klipora.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
+#include "qxt/qxtglobalshortcut.h"
 #include "testutil.h"
 #include "widgets/apptabcontrol.h"
 #include "widgets/autorun.h"
@@ -687,6 +688,71 @@ private slots:
         QCOMPARE(gif->borderPen().color(), QColor(200, 100, 50));
         // the other recorder keeps its own look
         QVERIFY(recorder->borderPen().color() != QColor(200, 100, 50));
+    }
+
+    void changedHotkeyWorksAndTheOldOneNoLonger()
+    {
+        // no window of ours may hold the focus: a key no longer grabbed
+        // would land in one of its fields
+        window.reset();
+        config()["snip"]["hotkey"] = "F1";
+        config()["pin"]["hotkey"] = "F3";
+        config()["record"]["hotkey"] = "Ctrl+Alt+V";
+        config()["gif"]["hotkey"] = "Ctrl+Alt+G";
+        Klipora app;
+        QxtGlobalShortcut* snip = nullptr;
+        QxtGlobalShortcut* gif = nullptr;
+        QxtGlobalShortcut* pin = nullptr;
+        for (QxtGlobalShortcut* hotkey : app.findChildren<QxtGlobalShortcut*>()) {
+            if (hotkey->shortcut() == QKeySequence(Qt::Key_F1))
+                snip = hotkey;
+            else if (hotkey->shortcut() == QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_G))
+                gif = hotkey;
+            else if (hotkey->shortcut() == QKeySequence(Qt::Key_F3))
+                pin = hotkey;
+        }
+        QVERIFY(snip && gif && pin);
+        QSignalSpy pinned(pin, &QxtGlobalShortcut::activated);
+        QSignalSpy snipped(snip, &QxtGlobalShortcut::activated);
+        QSignalSpy gifs(gif, &QxtGlobalShortcut::activated);
+        const auto press = [](const QString& keys) {
+            const auto r = testutil::run(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+            return r.finished && r.exitCode == 0;
+        };
+
+        // the stored keys work before anything changes
+        QVERIFY(press(QStringLiteral("F1")));
+        QTRY_COMPARE(snipped.count(), 1);
+
+        // the user types new keys into the Shortcuts page
+        SettingWindow* settings = app.settingWindow();
+        settings->show();
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        settings->tabs()->setCurrentIndex(SHORTCUTS);
+        auto* snipField = cell<ShortcutInput>(*settings, SHORTCUTS, 1, 2);
+        auto* gifField = cell<ShortcutInput>(*settings, SHORTCUTS, 4, 2);
+        QVERIFY(snipField && gifField);
+        QTest::keyClick(snipField, Qt::Key_F8);
+        QTest::keyClick(gifField, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(jsonString(config()["snip"]["hotkey"]), QStringLiteral("F8"));
+        QCOMPARE(jsonString(config()["gif"]["hotkey"]), QStringLiteral("Ctrl+Shift+K"));
+        QTRY_VERIFY(readFile(config().filePath()).contains("\"hotkey\": \"Ctrl+Shift+K\""));
+        // keys pressed now must reach no field of the window
+        settings->close();
+        QTRY_VERIFY(!settings->isVisible());
+
+        QVERIFY(press(QStringLiteral("F8")));
+        QTRY_COMPARE(snipped.count(), 2);
+        QVERIFY(press(QStringLiteral("ctrl+shift+k")));
+        QTRY_COMPARE(gifs.count(), 1);
+        // The old keys are free again. The unchanged pin key pressed after
+        // them is the barrier: once it has arrived, so would they have.
+        QVERIFY(press(QStringLiteral("F1")));
+        QVERIFY(press(QStringLiteral("ctrl+alt+g")));
+        QVERIFY(press(QStringLiteral("F3")));
+        QTRY_COMPARE(pinned.count(), 1);
+        QCOMPARE(snipped.count(), 2);
+        QCOMPARE(gifs.count(), 1);
     }
 
     void cleanupTestCase()
