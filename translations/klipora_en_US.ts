@@ -166,6 +166,10 @@
         <source>Quit</source>
         <translation>Quit</translation>
     </message>
+    <message>
+        <source>Failed to register shortcut &lt;%1&gt;</source>
+        <translation>Failed to register shortcut &lt;%1&gt;</translation>
+    </message>
 </context>
 <context>
     <name>ScreenRecorder</name>
@@ -187,6 +191,10 @@
     <message>
         <source>Path: </source>
         <translation>Path: </translation>
+    </message>
+    <message>
+        <source>the image could not be encoded</source>
+        <translation>the image could not be encoded</translation>
     </message>
 </context>
 <context>

@@ -166,6 +166,10 @@
         <source>Quit</source>
         <translation>退出</translation>
     </message>
+    <message>
+        <source>Failed to register shortcut &lt;%1&gt;</source>
+        <translation>快捷键 &lt;%1&gt; 注册失败</translation>
+    </message>
 </context>
 <context>
     <name>ScreenRecorder</name>
@@ -187,6 +191,10 @@
     <message>
         <source>Path: </source>
         <translation>路径：</translation>
+    </message>
+    <message>
+        <source>the image could not be encoded</source>
+        <translation>图片无法编码</translation>
     </message>
 </context>
 <context>
