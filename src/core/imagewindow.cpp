@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMoveEvent>
+#include <QScreen>
 #include <QPainter>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -149,6 +151,24 @@ QImage shadowImage(const QSize& window)
     return image;
 }
 
+ToolbarPlace toolbarPlace(const QRect& window, const QSize& toolbar, const QRect& screen)
+{
+    const int m = ImageWindow::MARGIN;
+    ToolbarPlace place;
+    place.pos = QPoint(window.right() - m - toolbar.width(), window.bottom() + 5 - m);
+    if (screen.isEmpty())
+        return place;
+    // The option menus hang below the toolbar, 3 pixels apart, as tall as it.
+    const int below = toolbar.height() + 3 + toolbar.height();
+    if (place.pos.y() + below - 1 > screen.bottom()) {
+        place.submenusAbove = true;
+        place.pos.setY(std::min(place.pos.y(), screen.bottom() + 1 - toolbar.height()));
+        place.pos.setY(std::max(place.pos.y(), screen.top() + toolbar.height() + 3));
+    }
+    place.pos.setX(std::clamp(place.pos.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - toolbar.width())));
+    return place;
+}
+
 QString pictureFileName(const QString& folder, const QDateTime& when)
 {
     return folder + QDir::separator() + QStringLiteral("Klipora_picture_")
@@ -177,6 +197,59 @@ ImageWindow::ImageWindow(QWidget* parent)
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_V), &ImageWindow::paste);
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_S), &ImageWindow::saveAs);
     shortcut(QKeySequence(Qt::CTRL + Qt::Key_O), &ImageWindow::open);
+
+    // Sized now, so that placing it before it is first shown is right.
+    editMenu_.adjustSize();
+    connect(&editMenu_, &ImageEditMenu::save, this, &ImageWindow::saveAs);
+    connect(&editMenu_, &ImageEditMenu::exit, this, &ImageWindow::stopEditing);
+    // Pinned images are not annotated: ok, pin, undo and redo do nothing.
+}
+
+void ImageWindow::edit()
+{
+    if (thumbnail_)
+        return;
+    editing_ = true;
+    editMenu_.show();
+    placeEditMenu();
+}
+
+void ImageWindow::stopEditing()
+{
+    editMenu_.hide();
+    editing_ = false;
+}
+
+void ImageWindow::placeEditMenu()
+{
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const imagewindow::ToolbarPlace place = imagewindow::toolbarPlace(
+        geometry(), editMenu_.size(), screen ? screen->availableGeometry() : QRect());
+    // The flag first: moving the toolbar re-places an open option menu.
+    editMenu_.setSubmenusAbove(place.submenusAbove);
+    editMenu_.move(place.pos);
+}
+
+void ImageWindow::moveEvent(QMoveEvent* event)
+{
+    placeEditMenu();
+    QWidget::moveEvent(event);
+}
+
+void ImageWindow::resizeEvent(QResizeEvent* event)
+{
+    // A pasted or opened image changes the size with the top-left fixed.
+    placeEditMenu();
+    QWidget::resizeEvent(event);
+}
+
+void ImageWindow::hideEvent(QHideEvent* event)
+{
+    // Closing the window must not leave its toolbar floating on its own.
+    stopEditing();
+    QWidget::hideEvent(event);
 }
 
 ImageWindow::~ImageWindow() = default;
@@ -368,6 +441,10 @@ void ImageWindow::paintEvent(QPaintEvent*)
 
 void ImageWindow::mousePressEvent(QMouseEvent* event)
 {
+    if (editing_) {
+        event->ignore();
+        return;
+    }
     if (event->type() == QEvent::MouseButtonDblClick && event->button() == Qt::LeftButton) {
         settle_.stop(); // the wheel is not turning: show the smooth image now
         thumbnail_ = !thumbnail_;
@@ -380,6 +457,10 @@ void ImageWindow::mousePressEvent(QMouseEvent* event)
 
 void ImageWindow::mouseMoveEvent(QMouseEvent* event)
 {
+    if (editing_) {
+        event->ignore();
+        return;
+    }
     const QPoint now = event->globalPos();
     move(pos() + now - lastPos_);
     lastPos_ = now;
@@ -392,6 +473,10 @@ void ImageWindow::mouseReleaseEvent(QMouseEvent*)
 
 void ImageWindow::wheelEvent(QWheelEvent* event)
 {
+    if (editing_) {
+        event->ignore();
+        return;
+    }
     const int delta = event->angleDelta().y();
     // The wheel's own modifiers: right even when the window never had the
     // keyboard focus, and never stuck after a release seen elsewhere.
@@ -425,8 +510,7 @@ QMenu* ImageWindow::createContextMenu()
     menu->addAction(tr("Copy image"), this, &ImageWindow::copy);
     menu->addAction(tr("Paste image"), this, &ImageWindow::paste);
     menu->addSeparator();
-    // The annotation toolbar is not wired to pinned images yet.
-    menu->addAction(QStringLiteral("Edit"))->setEnabled(false);
+    menu->addAction(QStringLiteral("Edit"), this, &ImageWindow::edit);
     menu->addSeparator();
     menu->addAction(tr("Open image..."), this, &ImageWindow::open);
     menu->addAction(tr("Save as..."), this, &ImageWindow::saveAs);

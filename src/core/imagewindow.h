@@ -12,6 +12,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "widgets/imageeditmenu.h"
+
 class QMenu;
 class QPainter;
 
@@ -44,6 +46,12 @@ public:
     double zoom() const { return zoom_; }
     double opacity() const { return opacity_; }
     bool isThumbnail() const { return thumbnail_; }
+    bool isEditing() const { return editing_; }
+    ImageEditMenu* editMenu() { return &editMenu_; }
+
+    // Shows the annotation toolbar under the image (not in thumbnail mode).
+    // While it shows, the mouse and the wheel leave the window alone.
+    void edit();
 
     // The context menu as it reads now; the caller owns it.
     QMenu* createContextMenu();
@@ -69,6 +77,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // The size the window should have for the current image, zoom and mode.
@@ -77,6 +88,8 @@ private:
     void takeImage(const QPixmap& image);
     const QPixmap& scaledImage();
     void paintShadow(QPainter& painter);
+    void placeEditMenu();
+    void stopEditing();
 
     // The centre that zooming keeps, exact: rounding each step anew would
     // walk the window off by half a pixel at a time. Not simply re-read from
@@ -91,6 +104,8 @@ private:
     QPixmap image_;
     QSize imageSize_{0, 0};
     bool thumbnail_ = false;
+    bool editing_ = false;
+    ImageEditMenu editMenu_; // a window of its own, kept hidden until edit()
 
     // Smooth scaling is the expensive part of a paint: keep the last result,
     // and while the wheel turns scale fast, smoothing once it rests.
@@ -133,6 +148,16 @@ bool isDroppableSuffix(const QString& suffix);
 // The glow in the margin: a blurred opaque rectangle the size of the window
 // less the margin, in "#409eff", premultiplied.
 QImage shadowImage(const QSize& window);
+// Where the toolbar goes: under the image, right-aligned one pixel short of
+// its right edge, top 5 pixels below its last row. Kept on the given screen
+// so a toolbar of an image pinned at the bottom can still be reached; when it
+// had to move up, its option menus open above it.
+struct ToolbarPlace
+{
+    QPoint pos;
+    bool submenusAbove = false;
+};
+ToolbarPlace toolbarPlace(const QRect& window, const QSize& toolbar, const QRect& screen);
 // "<folder>/Klipora_picture_yyyyMMdd_hhmmss_zzz.png"
 QString pictureFileName(const QString& folder, const QDateTime& when);
 

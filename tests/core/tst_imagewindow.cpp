@@ -20,6 +20,7 @@
 #include "core/imagewindow.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
+#include "widgets/iconbutton.h"
 #include "klipora.h"
 #include "testutil.h"
 
@@ -157,6 +158,13 @@ QMenu* visibleMenu(QWidget* owner)
         if (m->isVisible())
             return m;
     return nullptr;
+}
+
+// Clicks a widget's centre with the real pointer.
+bool clickOn(QWidget* widget, int button = 1)
+{
+    const QPoint p = widget->mapToGlobal(widget->rect().center());
+    return testutil::movePointer(p) && xdotool({QStringLiteral("click"), QString::number(button)});
 }
 
 } // namespace
@@ -587,6 +595,118 @@ private slots:
         QVERIFY(messages.first().text.contains(QStringLiteral("x.png")));
         QCOMPARE(messages.first().icon, QSystemTrayIcon::Critical);
         QVERIFY(!QFile::exists(nowhere));
+    }
+
+    void editShowsTheToolbarUnderTheImageAndBlocksTheMouse()
+    {
+        ImageWindow* w = pin(patternImage(300, 200), QPoint(200, 150));
+        QVERIFY(w);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(190, 140, 320, 220), WAIT_MS);
+
+        // "Edit" from the context menu, clicked as a user would
+        QVERIFY(pointAt(QPoint(350, 250)));
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("3")}));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleMenu(w), WAIT_MS);
+        QMenu* menu = visibleMenu(w);
+        QAction* edit = menu->actions().at(3);
+        QCOMPARE(edit->text(), QStringLiteral("Edit"));
+        QVERIFY(edit->isEnabled());
+        QVERIFY(testutil::movePointer(menu->mapToGlobal(menu->actionGeometry(edit).center())));
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
+
+        ImageEditMenu* bar = w->editMenu();
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), WAIT_MS);
+        QVERIFY(w->isEditing());
+        QVERIFY(bar->width() > 300); // the whole row, not a default-sized box
+        // right end one pixel short of the image's right edge (499), top 5
+        // pixels under its last row (349)
+        const QRect expected(QPoint(509 - 10 - bar->width(), 359 + 5 - 10), bar->size());
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(bar->winId()), expected, WAIT_MS);
+        QVERIFY(!bar->submenusAbove());
+
+        // the wheel and a drag leave the window alone while editing
+        QVERIFY(pointAt(QPoint(350, 250)));
+        QVERIFY(wheel(4, 5));
+        QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+        QVERIFY(pointAt(QPoint(420, 300)));
+        QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+        QTest::qWait(300);
+        QCOMPARE(w->zoom(), 1.0);
+        QCOMPARE(xGeometry(w->winId()), QRect(190, 140, 320, 220));
+
+        // a tool's option menu opens below the toolbar
+        QVERIFY(clickOn(bar->toolButton(RECTANGLE)));
+        EditMenu* options = bar->optionMenu(RECTANGLE);
+        QTRY_VERIFY_WITH_TIMEOUT(options->isVisible(), WAIT_MS);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(options->winId()).topLeft(),
+                                  expected.topLeft() + QPoint(0, bar->height() + 3), WAIT_MS);
+
+        // moving the window takes the toolbar and its open menu along
+        w->move(w->pos() + QPoint(40, 30));
+        const QPoint moved = expected.topLeft() + QPoint(40, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(bar->winId()).topLeft(), moved, WAIT_MS);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(options->winId()).topLeft(), moved + QPoint(0, bar->height() + 3), WAIT_MS);
+
+        // exit hides the toolbar and gives the mouse back
+        QVERIFY(clickOn(bar->exitButton()));
+        QTRY_VERIFY_WITH_TIMEOUT(!bar->isVisible(), WAIT_MS);
+        QVERIFY(!options->isVisible());
+        QVERIFY(!w->isEditing());
+        QVERIFY(pointAt(xGeometry(w->winId()).center()));
+        QVERIFY(wheel(4, 5));
+        QTRY_VERIFY_WITH_TIMEOUT(qFuzzyCompare(w->zoom(), 1.05), WAIT_MS);
+
+        // no toolbar for a thumbnail
+        QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("1")}));
+        QTRY_VERIFY_WITH_TIMEOUT(w->isThumbnail(), WAIT_MS);
+        w->edit();
+        QVERIFY(!w->isEditing());
+        QTest::qWait(200);
+        QVERIFY(!bar->isVisible());
+    }
+
+    void toolbarSaveWritesTheImageAndCloseTakesTheToolbar()
+    {
+        const QImage image = patternImage(160, 90);
+        ImageWindow* w = pin(image, QPoint(300, 300));
+        QVERIFY(w);
+        w->edit();
+        ImageEditMenu* bar = w->editMenu();
+        QVERIFY(QTest::qWaitForWindowExposed(bar, WAIT_MS));
+
+        const QString png = tmp(QStringLiteral("from-toolbar.png"));
+        DialogSeen seen;
+        answerNextFileDialog(png, &seen);
+        QVERIFY(clickOn(bar->saveButton()));
+        QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(png), qPrintable(seen.title), WAIT_MS);
+        QCOMPARE(seen.title, QStringLiteral("Save Image"));
+        QTRY_COMPARE_WITH_TIMEOUT(QImage(png).convertToFormat(QImage::Format_RGB32), image, WAIT_MS);
+        QVERIFY(w->isEditing()); // saving does not end editing
+
+        // Escape still closes the window, and its toolbar goes with it
+        QPointer<ImageWindow> alive = w;
+        QVERIFY(focus(w));
+        QVERIFY(key(QStringLiteral("Escape")));
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), WAIT_MS);
+    }
+
+    void toolbarStaysOnTheScreen()
+    {
+        using imagewindow::toolbarPlace;
+        const QRect screen(0, 0, 1920, 1080);
+        const QSize bar(500, 35);
+        // room below: under the image, right-aligned, menus below
+        auto place = toolbarPlace(QRect(190, 140, 320, 220), QSize(200, 35), screen);
+        QCOMPARE(place.pos, QPoint(509 - 10 - 200, 359 - 5));
+        QVERIFY(!place.submenusAbove);
+        // a full-screen pin: the toolbar moves up onto the screen, menus above
+        place = toolbarPlace(QRect(-10, -10, 1940, 1100), bar, screen);
+        QCOMPARE(place.pos, QPoint(1929 - 10 - 500, 1080 - 35));
+        QVERIFY(place.submenusAbove);
+        // a small image near the left edge: the toolbar is not cut off
+        place = toolbarPlace(QRect(-5, 100, 120, 80), bar, screen);
+        QCOMPARE(place.pos.x(), 0);
+        QVERIFY(!place.submenusAbove);
     }
 
     void failedSaveReachesTheTray()
