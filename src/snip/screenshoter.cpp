@@ -282,9 +282,13 @@ void ScreenShoter::save()
     } else {
         // The dialog needs the keyboard the overlay holds.
         releaseKeyboard();
+        // The overlay bypasses the window manager and sits above every
+        // managed window, the dialog included: step aside while it is open.
+        lower();
         name = QFileDialog::getSaveFileName(this, tr("Save Image"), proposed,
                                             QStringLiteral("PNG(*.png);;JPEG(*.jpg *.jpeg);;BMP(*.bmp)"));
         if (isVisible()) {
+            raise();
             activateWindow();
             grabKeyboard();
         }

@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QImageReader>
 #include <QMenu>
 #include <QScreen>
@@ -665,6 +667,64 @@ private slots:
         const QImage png = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(png.pixelColor(0, 0), patternAt(40, 30));
         QCOMPARE(png.pixelColor(300, 200), patternAt(340, 230));
+    }
+
+    void saveDialogShowsAboveTheOverlay()
+    {
+        // Qt's own dialog, with the real save path instead of the provider.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        shoter->setSaveNameProvider({});
+        // The stand-in desktop bypasses the window manager too; a real one
+        // sits below every window.
+        background->lower();
+        startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
+
+        const QString path = QDir(testutil::tempDir()).filePath(QStringLiteral("from-dialog.png"));
+        double shown = -1;
+        QString title;
+        // The dialog runs its own loop inside the key press: look at it from
+        // a timer, as the user would, then answer it.
+        QTimer look;
+        QElapsedTimer since;
+        since.start();
+        connect(&look, &QTimer::timeout, [&] {
+            QFileDialog* dialog = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(top); d && d->isVisible())
+                    dialog = d;
+            if (!dialog)
+                return;
+            title = dialog->windowTitle();
+            // What the screen shows where the dialog is must be the dialog.
+            const QRect g = dialog->geometry();
+            const QImage own = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage screen = QGuiApplication::primaryScreen()
+                                      ->grabWindow(0, g.x(), g.y(), g.width(), g.height())
+                                      .toImage()
+                                      .convertToFormat(QImage::Format_RGB32);
+            int same = 0, all = 0;
+            for (int y = 0; y < own.height() && y < screen.height(); y += 4)
+                for (int x = 0; x < own.width() && x < screen.width(); x += 4, ++all)
+                    same += own.pixel(x, y) == screen.pixel(x, y);
+            shown = all ? double(same) / all : 0.0;
+            if (shown < 0.9 && since.elapsed() < 10000)
+                return; // not painted yet, or covered: look again
+            look.stop();
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(path);
+            if (shown >= 0.9)
+                static_cast<QDialog*>(dialog)->accept();
+            else
+                dialog->reject();
+        });
+        look.start(100);
+        QVERIFY(xdo({ "key", "ctrl+s" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!look.isActive(), 20000);
+        QCOMPARE(title, QStringLiteral("Save Image"));
+        QVERIFY2(shown >= 0.9, qPrintable(QStringLiteral("share of the dialog seen on screen: %1").arg(shown)));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
+        QCOMPARE(QImage(path).size(), QSize(301, 201));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 10000);
     }
 
     void failedSaveKeepsTheWork()
