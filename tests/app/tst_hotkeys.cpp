@@ -44,10 +44,20 @@ QKeySequence seq(const char* text)
 
 QStringList failuresIn(const QByteArray& log)
 {
+    // The program speaks its configured language (Chinese by default): read
+    // the combination out of either form and give it back in English.
     QStringList lines;
-    for (const QByteArray& line : log.split('\n')) {
-        if (line.contains("(critical)") && line.contains("Failed to register shortcut"))
-            lines.append(QString::fromUtf8(line.mid(line.indexOf("Failed"))));
+    for (const QByteArray& raw : log.split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (!line.contains(QLatin1String("(critical)")))
+            continue;
+        if (!line.contains(QLatin1String("Failed to register shortcut <"))
+            && !line.contains(QStringLiteral("注册失败")))
+            continue;
+        const int open = line.indexOf(QLatin1Char('<'));
+        const int close = line.lastIndexOf(QLatin1Char('>'));
+        if (open >= 0 && close > open)
+            lines.append(QStringLiteral("Failed to register shortcut ") + line.mid(open, close - open + 1));
     }
     return lines;
 }
