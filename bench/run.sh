@@ -243,7 +243,8 @@ step_save() { # tool size: the whole screen saved as PNG through the overlay
       # the save dialog proposes a file in the pictures folder; Return takes it
       local i
       for ((i = 0; i < 100; i++)); do
-        xdotool search --onlyvisible --name '^Save Image$' >/dev/null 2>&1 && break
+        # titled in the interface language: Chinese by default, or English
+        xdotool search --onlyvisible --name '^(Save Image|保存图片)$' >/dev/null 2>&1 && break
         sleep 0.1
       done
       [ "$i" -lt 100 ] || { say "klipora: no save dialog"; return 1; }
