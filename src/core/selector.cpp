@@ -411,9 +411,17 @@ void Selector::mouseReleaseEvent(QMouseEvent* event)
 
 QRegion Selector::selectionFootprint() const
 {
-    // Border (centred on the edge), handle squares with their outline.
+    // Border strips (centred on the edges) and handle squares with their
+    // outline; the inside of a large selection does not change with them.
     const int pad = pen.width() + 4;
-    return QRegion(box.rect().adjusted(-pad, -pad, pad, pad));
+    const QRect r = box.rect();
+    QRegion region(r.adjusted(-pad, -pad, pad, pad));
+    const QRect inner = r.adjusted(pad, pad, -pad, -pad);
+    if (inner.isValid())
+        region -= QRegion(inner);
+    for (const QRect& a : box.anchors())
+        region |= QRegion(a.adjusted(-pad, -pad, pad, pad));
+    return region;
 }
 
 void Selector::requestRepaint()
@@ -422,7 +430,9 @@ void Selector::requestRepaint()
         update();
         return;
     }
-    update(lastFootprint | selectionFootprint());
+    // pixels that went in or out of the mask
+    const QRegion masked = QRegion(lastRect).xored(QRegion(box.rect()));
+    update(lastFootprint | selectionFootprint() | masked);
 }
 
 void Selector::paintEvent(QPaintEvent* event)
@@ -454,5 +464,6 @@ void Selector::paintEvent(QPaintEvent* event)
     }
     painter.end();
     lastFootprint = selectionFootprint();
+    lastRect = r;
     modified = 0;
 }

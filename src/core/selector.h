@@ -107,10 +107,11 @@ private:
     void nudgeEdge(int edge, int delta);
     void dragStep();
     // Repaints only what the last paint and the next one touch: the old and
-    // new selection with its border, handles and label.
+    // new border and handles, and what went in or out of the mask.
     void requestRepaint();
     QRegion selectionFootprint() const;
     void takeKeyboard(int triesLeft);
 
     QRegion lastFootprint;
+    QRect lastRect;
 };
