@@ -422,14 +422,15 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), how});
         QVERIFY(child.waitForStarted());
         // the child prints its output path once ffmpeg is running
-        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 60000);
         const QString path = QString::fromUtf8(child.readLine().trimmed());
         QVERIFY2(path.endsWith(QStringLiteral(".mp4")), qPrintable(path));
         QTest::qWait(3000);
         if (how == QLatin1String("sigterm"))
             child.terminate(); // SIGTERM to the child's own PID
         QFile log(logFile);
-        const bool finished = child.waitForFinished(20000);
+        // generous: on a loaded machine ffmpeg may need the whole "q" grace period
+        const bool finished = child.waitForFinished(60000);
         const QByteArray tail = log.open(QIODevice::ReadOnly) ? log.readAll().right(1500) : QByteArray();
         QVERIFY2(finished, tail.constData());
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, tail.constData());
