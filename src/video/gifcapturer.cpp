@@ -1,19 +1,9 @@
 #include "gifcapturer.h"
 
-#include <QKeyEvent>
 #include <QStandardPaths>
 
 #include "core/config.h"
-#include "video/ffmpegargs.h"
 #include "video/gifjob.h"
-#include "video/recordmenu.h"
-
-namespace {
-
-// Time for the hidden overlay to leave the screen before the first frame.
-constexpr int GRAB_DELAY_MS = 150;
-
-} // namespace
 
 QString gifTempFolder()
 {
@@ -21,59 +11,18 @@ QString gifTempFolder()
 }
 
 GifCapturer::GifCapturer(QWidget* parent)
-    : Selector(parent)
-    , job_(new GifJob(this))
-    , menu_(new RecordMenu())
+    : RecordSelector(new GifJob(), "gif", parent)
 {
-    job_->setStartDelay(GRAB_DELAY_MS);
-    connect(menu_, &RecordMenu::STOP, this, &GifCapturer::exit);
-    connect(job_, &GifJob::SHOW_MESSAGE, this, &GifCapturer::SHOW_MESSAGE);
-    connect(job_, &GifJob::aborted, this, [this] {
-        menu_->stop();
-        if (status == LOCKED)
-            Selector::exit();
-    });
 }
 
-GifCapturer::~GifCapturer()
+GifJob* GifCapturer::job() const
 {
-    // Whoever listened may already be gone; the file is finished quietly.
-    job_->blockSignals(true);
-    finishNow();
-    delete menu_;
+    return static_cast<GifJob*>(recordJob());
 }
 
 QString GifCapturer::gifPath() const
 {
-    return job_->files().gif;
-}
-
-void GifCapturer::finishNow()
-{
-    job_->finishNow();
-    menu_->stop();
-}
-
-void GifCapturer::record()
-{
-    if (status == IDLE)
-        start();
-    else
-        exit();
-}
-
-void GifCapturer::exit()
-{
-    // The palette and conversion passes follow the capture on their own.
-    if (status == LOCKED)
-        job_->end();
-    menu_->stop();
-    Selector::exit();
-}
-
-void GifCapturer::setFramerate(int fr)
-{
-    framerate_ = fr;
+    return job()->files().gif;
 }
 
 void GifCapturer::setFPS(int fps)
@@ -81,30 +30,7 @@ void GifCapturer::setFPS(int fps)
     fps_ = fps;
 }
 
-void GifCapturer::updateTheme()
+bool GifCapturer::beginJob(const QRect& region)
 {
-    Selector::updateTheme(Config::instance()["gif"]["selector"]);
-}
-
-void GifCapturer::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Escape)
-        Selector::exit();
-    else if (event->key() == Qt::Key_Return)
-        setup();
-}
-
-void GifCapturer::setup()
-{
-    if (status == IDLE || status == LOCKED)
-        return;
-    menu_->start();
-    status = LOCKED;
-    hide();
-
-    const QRect region = ffmpeg::regionFromCorners(box.x1, box.y1, box.x2, box.y2);
-    if (!job_->begin(region, framerate_, fps_, Config::instance().gifPath(), gifTempFolder())) {
-        menu_->stop();
-        Selector::exit();
-    }
+    return job()->begin(region, framerate(), fps_, Config::instance().gifPath(), gifTempFolder());
 }

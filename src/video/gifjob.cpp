@@ -3,10 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
 #include "video/ffmpegrun.h"
-#include "video/videojob.h"
 
 namespace {
 
@@ -21,25 +19,14 @@ bool nonEmptyFile(const QString& path)
 } // namespace
 
 GifJob::GifJob(QObject* parent)
-    : QObject(parent)
-    , run_(new FfmpegRun(this))
-    , pending_(new QTimer(this))
+    : RecordJob(parent)
 {
-    pending_->setSingleShot(true);
-    connect(pending_, &QTimer::timeout, this, [this] { run_->start(pendingArgs_, true); });
-    connect(run_, &FfmpegRun::succeeded, this, &GifJob::onSucceeded);
-    connect(run_, &FfmpegRun::failed, this, &GifJob::onFailed);
 }
 
 GifJob::~GifJob()
 {
     blockSignals(true);
     finishNow();
-}
-
-bool GifJob::busy() const
-{
-    return run_->busy() || pending_->isActive();
 }
 
 void GifJob::setStage(Stage stage)
@@ -81,8 +68,7 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
     files_ = ffmpeg::gifFiles(gifFolder, tempFolder, ffmpeg::timeStamp(now));
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     setStage(Stage::Capturing);
-    pendingArgs_ = ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video);
-    pending_->start(startDelay_);
+    startCapture(ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video));
     return true;
 }
 
@@ -90,29 +76,26 @@ void GifJob::end()
 {
     if (stage_ != Stage::Capturing)
         return;
-    if (pending_->isActive()) {
+    if (cancelPendingCapture()) {
         // stopped before ffmpeg was even started: nothing was captured
-        pending_->stop();
         setStage(Stage::Idle);
         return;
     }
     setStage(Stage::StoppingCapture);
-    run_->requestStop();
+    run()->requestStop();
 }
 
 bool GifJob::finishNow()
 {
-    if (pending_->isActive()) {
-        pending_->stop();
+    if (cancelPendingCapture())
         setStage(Stage::Idle);
-    }
-    if (!run_->busy())
+    if (!run()->busy())
         return true;
     // Quitting: finish the capture so the video survives; no later passes.
     setStage(Stage::Idle);
-    run_->blockSignals(true);
-    const bool ok = run_->finishNow();
-    run_->blockSignals(false);
+    run()->blockSignals(true);
+    const bool ok = run()->finishNow();
+    run()->blockSignals(false);
     return ok;
 }
 
@@ -126,7 +109,7 @@ bool GifJob::startPass(Stage stage, const QStringList& args, const QString& inpu
     setStage(stage);
     // Started from the event loop, not from inside the previous run's finish.
     QMetaObject::invokeMethod(
-        this, [this, args] { run_->start(args, false); }, Qt::QueuedConnection);
+        this, [this, args] { run()->start(args, false); }, Qt::QueuedConnection);
     return true;
 }
 

@@ -3,9 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
-#include "core/displayinfo.h"
 #include "video/ffmpegargs.h"
 #include "video/ffmpegrun.h"
 
@@ -15,43 +13,15 @@ const QString TITLE = QStringLiteral("Klipora<VIDEO>");
 
 } // namespace
 
-bool ensureFolder(const QString& folder)
-{
-    return !folder.isEmpty() && QDir().mkpath(folder) && QFileInfo(folder).isWritable();
-}
-
-QRect desktopArea()
-{
-    DisplayInfo::instance(); // starts tracking the screens on first use
-    return QRect(QPoint(0, 0), DisplayInfo::maxSize());
-}
-
-QString currentDisplay()
-{
-    const QString display = qEnvironmentVariable("DISPLAY");
-    return display.isEmpty() ? QStringLiteral(":0") : display;
-}
-
 VideoJob::VideoJob(QObject* parent)
-    : QObject(parent)
-    , run_(new FfmpegRun(this))
-    , pending_(new QTimer(this))
+    : RecordJob(parent)
 {
-    pending_->setSingleShot(true);
-    connect(pending_, &QTimer::timeout, this, [this] { run_->start(pendingArgs_, true); });
-    connect(run_, &FfmpegRun::succeeded, this, &VideoJob::onSucceeded);
-    connect(run_, &FfmpegRun::failed, this, &VideoJob::onFailed);
 }
 
 VideoJob::~VideoJob()
 {
     blockSignals(true);
     finishNow();
-}
-
-bool VideoJob::busy() const
-{
-    return run_->busy() || pending_->isActive();
 }
 
 void VideoJob::fail(const QString& reason)
@@ -83,8 +53,7 @@ bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDev
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     const QStringList args = ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, audioDevice, output_);
     stage_ = Stage::Recording;
-    pendingArgs_ = args;
-    pending_->start(startDelay_);
+    startCapture(args);
     return true;
 }
 
@@ -92,27 +61,24 @@ void VideoJob::end()
 {
     if (stage_ != Stage::Recording)
         return;
-    if (pending_->isActive()) {
+    if (cancelPendingCapture()) {
         // stopped before ffmpeg was even started: nothing was recorded
-        pending_->stop();
         stage_ = Stage::Idle;
         return;
     }
     stage_ = Stage::Stopping;
-    run_->requestStop();
+    run()->requestStop();
 }
 
 bool VideoJob::finishNow()
 {
-    if (pending_->isActive()) {
-        pending_->stop();
+    if (cancelPendingCapture())
         stage_ = Stage::Idle;
-    }
-    if (!run_->busy())
+    if (!run()->busy())
         return true;
     if (stage_ == Stage::Recording)
         stage_ = Stage::Stopping;
-    return run_->finishNow();
+    return run()->finishNow();
 }
 
 void VideoJob::onSucceeded()
@@ -124,7 +90,7 @@ void VideoJob::onSucceeded()
         emit SHOW_MESSAGE(TITLE, QCoreApplication::translate("ScreenRecorder", "Path: ") + output_,
                           QSystemTrayIcon::Information, 10000);
     } else {
-        fail(tr("ffmpeg ended but wrote no file: %1").arg(run_->lastErrorLine()));
+        fail(tr("ffmpeg ended but wrote no file: %1").arg(run()->lastErrorLine()));
     }
     if (wasRecording)
         emit aborted();

@@ -6,9 +6,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "core/config.h"
 #include "core/resources.h"
 #include "video/ffmpegargs.h"
+#include "video/gifcapturer.h"
 #include "video/recordmenu.h"
+#include "video/screenrecorder.h"
 
 using namespace ffmpeg;
 
@@ -201,6 +204,30 @@ private slots:
         const auto labels = bar.findChildren<QLabel*>();
         QCOMPARE(labels.size(), 2);
         QVERIFY(!labels.at(0)->pixmap(Qt::ReturnByValue).isNull()); // the red dot loaded
+    }
+
+    void eachRecorderTakesTheLookOfItsOwnSection()
+    {
+        Config& config = Config::instance();
+        config["record"]["selector"]["border"] = {{"color", "#ff102030"}, {"width", 3}, {"style", 2}};
+        config["record"]["selector"]["mask"]["color"] = "#40112233";
+        config["gif"]["selector"]["border"] = {{"color", "#ffa0b0c0"}, {"width", 5}, {"style", 3}};
+        config["gif"]["selector"]["mask"]["color"] = "#80445566";
+        ScreenRecorder recorder;
+        GifCapturer gif;
+        recorder.updateTheme();
+        gif.updateTheme();
+
+        QCOMPARE(recorder.borderPen().color(), QColor(0x10, 0x20, 0x30));
+        QCOMPARE(recorder.borderPen().width(), 3);
+        QCOMPARE(recorder.borderPen().style(), Qt::DashLine);
+        QCOMPARE(recorder.currentMaskColor(), QColor(0x11, 0x22, 0x33, 0x40));
+        QCOMPARE(gif.borderPen().color(), QColor(0xa0, 0xb0, 0xc0));
+        QCOMPARE(gif.borderPen().width(), 5);
+        QCOMPARE(gif.borderPen().style(), Qt::DotLine);
+        QCOMPARE(gif.currentMaskColor(), QColor(0x44, 0x55, 0x66, 0x80));
+        // each has a bar of its own
+        QVERIFY(recorder.controlBar() != gif.controlBar());
     }
 };
 

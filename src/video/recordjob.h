@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QSystemTrayIcon>
+
+class FfmpegRun;
+class QTimer;
+
+// What the MP4 and the GIF jobs have in common: one watched ffmpeg run, its
+// capture started after a short delay, messages for the tray and the news
+// that a capture ended by itself.
+class RecordJob : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RecordJob(QObject* parent = nullptr);
+
+    // Stops the capture; what follows is announced when it is done.
+    virtual void end() = 0;
+    // Blocking and bounded, for quitting: the capture file is finished, not lost.
+    virtual bool finishNow() = 0;
+
+    // The overlay needs a moment to leave the screen before ffmpeg grabs it.
+    void setStartDelay(int ms) { startDelay_ = ms; }
+
+    bool busy() const;
+    FfmpegRun* run() const { return run_; }
+
+signals:
+    void SHOW_MESSAGE(QString title, QString msg, QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information,
+                      int msecs = 10000);
+    // The capture ended without being asked to (ffmpeg failed or quit).
+    void aborted();
+
+protected:
+    // Starts the interactive capture run once the start delay has passed.
+    void startCapture(const QStringList& args);
+    // Drops a capture that has not started yet; true when there was one.
+    bool cancelPendingCapture();
+
+    virtual void onSucceeded() = 0;
+    virtual void onFailed(const QString& reason) = 0;
+
+private:
+    FfmpegRun* run_ = nullptr;
+    QTimer* pending_ = nullptr;
+    QStringList pendingArgs_;
+    int startDelay_ = 0;
+};
+
+// Makes sure the folder exists; false when it cannot be made.
+bool ensureFolder(const QString& folder);
+// The whole desktop, where a grab region must lie.
+QRect desktopArea();
+// The display this program runs on, as ffmpeg's X11 input names it.
+QString currentDisplay();
