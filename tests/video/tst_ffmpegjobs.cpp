@@ -1,16 +1,11 @@
 // klipora-test: x11
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
+#include "recordingutil.h"
 #include "testutil.h"
 #include "video/ffmpegrun.h"
 #include "video/gifjob.h"
@@ -20,64 +15,13 @@ namespace {
 
 const QColor KNOWN(200, 30, 40);
 
-struct Message
-{
-    QString title;
-    QString text;
-    QSystemTrayIcon::MessageIcon icon;
-};
-
-// Every message a job sends, in order.
-struct MessageLog
-{
-    template<typename Job>
-    explicit MessageLog(Job* job)
-    {
-        QObject::connect(job, &Job::SHOW_MESSAGE, &context,
-                         [this](QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int) {
-                             list << Message{title, msg, icon};
-                         });
-    }
-    int count() const { return list.size(); }
-    QObject context;
-    QList<Message> list;
-};
-
-QJsonObject probe(const QString& file)
-{
-    const auto r = testutil::run(QStringLiteral("ffprobe"),
-                                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-                                  QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"), file});
-    if (r.exitCode != 0)
-        return QJsonObject();
-    return QJsonDocument::fromJson(r.out).object();
-}
-
-QJsonObject stream(const QJsonObject& info, const QString& type)
-{
-    for (const QJsonValue& s : info.value(QStringLiteral("streams")).toArray())
-        if (s.toObject().value(QStringLiteral("codec_type")).toString() == type)
-            return s.toObject();
-    return QJsonObject();
-}
-
-QImage frameAt(const QString& video, double seconds)
-{
-    const QString png = video + QStringLiteral(".frame.png");
-    QFile::remove(png);
-    testutil::run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-ss"),
-                                             QString::number(seconds), QStringLiteral("-i"), video,
-                                             QStringLiteral("-frames:v"), QStringLiteral("1"), png});
-    return QImage(png);
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 24)
-{
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
-        && qAbs(a.blue() - b.blue()) <= tolerance;
-}
-
 } // namespace
+
+using testutil::colorNear;
+using testutil::frameAt;
+using testutil::mediaStream;
+using testutil::MessageLog;
+using testutil::probeMedia;
 
 // Real ffmpeg runs on the private X server: recordings that land as playable
 // files of the region, and failures that are reported instead of announced.
@@ -101,13 +45,7 @@ private slots:
             QSKIP("needs the private X server");
         qRegisterMetaType<GifJob::Stage>();
         // a window of a known colour at a known place, above everything
-        patch_ = new QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
-                                          Qt::WindowStaysOnTopHint);
-        patch_->setAutoFillBackground(true);
-        QPalette pal = patch_->palette();
-        pal.setColor(QPalette::Window, KNOWN);
-        patch_->setPalette(pal);
-        patch_->setGeometry(200, 150, 300, 200);
+        patch_ = testutil::makeColourPatch(KNOWN, QRect(200, 150, 300, 200));
         patch_->show();
         QVERIFY(QTest::qWaitForWindowExposed(patch_));
         folder_ = QDir(testutil::tempDir()).filePath(QStringLiteral("out/videos"));
@@ -147,23 +85,22 @@ private slots:
         QCOMPARE(aborted.count(), 0);
         QVERIFY(QFileInfo(job.outputPath()).fileName().startsWith(QStringLiteral("Klipora_video_")));
 
-        const QJsonObject info = probe(job.outputPath());
-        const QJsonObject video = stream(info, QStringLiteral("video"));
+        const QJsonObject info = probeMedia(job.outputPath());
+        const QJsonObject video = mediaStream(info, QStringLiteral("video"));
         QCOMPARE(video.value(QStringLiteral("width")).toInt(), 600);
         QCOMPARE(video.value(QStringLiteral("height")).toInt(), 400);
         QCOMPARE(video.value(QStringLiteral("pix_fmt")).toString(), QStringLiteral("yuv420p"));
-        QVERIFY(stream(info, QStringLiteral("audio")).isEmpty());
-        const double duration = info.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration"))
-                                    .toString().toDouble();
+        QVERIFY(mediaStream(info, QStringLiteral("audio")).isEmpty());
+        const double duration = testutil::mediaDuration(info);
         QVERIFY2(duration > 2.0 && duration < 6.0, qPrintable(QString::number(duration)));
 
         // the window sits at (100, 50) inside the region
         const QImage frame = frameAt(job.outputPath(), 1.0);
         QCOMPARE(frame.size(), QSize(600, 400));
         const QColor inside = frame.pixelColor(100 + 150, 50 + 100);
-        QVERIFY2(near(inside, KNOWN), qPrintable(inside.name()));
+        QVERIFY2(colorNear(inside, KNOWN), qPrintable(inside.name()));
         const QColor outside = frame.pixelColor(20, 20);
-        QVERIFY2(!near(outside, KNOWN), qPrintable(outside.name()));
+        QVERIFY2(!colorNear(outside, KNOWN), qPrintable(outside.name()));
     }
 
     void oddSizedRegionIsRoundedToEven()
@@ -175,7 +112,7 @@ private slots:
         job.end();
         waitForMessage(spy);
         QCOMPARE(spy.list[0].icon, QSystemTrayIcon::Information);
-        const QJsonObject video = stream(probe(job.outputPath()), QStringLiteral("video"));
+        const QJsonObject video = mediaStream(probeMedia(job.outputPath()), QStringLiteral("video"));
         QCOMPARE(video.value(QStringLiteral("width")).toInt(), 800);
         QCOMPARE(video.value(QStringLiteral("height")).toInt(), 600);
     }
@@ -289,9 +226,9 @@ private slots:
             path = job->outputPath();
             delete job; // as the application object goes away at quit
         }
-        const QJsonObject info = probe(path);
+        const QJsonObject info = probeMedia(path);
         QVERIFY2(!info.isEmpty(), "unplayable file");
-        QCOMPARE(stream(info, QStringLiteral("video")).value(QStringLiteral("width")).toInt(), 320);
+        QCOMPARE(mediaStream(info, QStringLiteral("video")).value(QStringLiteral("width")).toInt(), 320);
     }
 
     void gifPassesRunWithoutBlockingTheUi()
@@ -306,21 +243,11 @@ private slots:
         QTest::qWait(3000);
 
         // the event loop keeps turning while the passes run
-        QElapsedTimer clock;
-        qint64 last = 0, longest = 0;
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] {
-            const qint64 now = clock.elapsed();
-            longest = qMax(longest, now - last);
-            last = now;
-            ++ticks;
-        });
-        clock.start();
-        timer.start(10);
+        testutil::TickWatch watch;
+        watch.start();
         job.end();
         waitForMessage(spy, 1, 60000);
-        timer.stop();
+        watch.stop();
 
         const auto got = spy.list;
         QCOMPARE(got.size(), 1);
@@ -334,16 +261,16 @@ private slots:
                                               GifJob::Stage::Palette, GifJob::Stage::Converting,
                                               GifJob::Stage::Idle}));
         // each pass took far longer than a timer period, yet ticks kept coming
-        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
-        qInfo() << "longest gap between ticks during the passes:" << longest << "ms";
+        QVERIFY2(watch.ticks() > 20, qPrintable(QString::number(watch.ticks())));
+        qInfo() << "longest gap between ticks during the passes:" << watch.longestGap() << "ms";
 
-        const QJsonObject gif = stream(probe(job.files().gif), QStringLiteral("video"));
+        const QJsonObject gif = mediaStream(probeMedia(job.files().gif), QStringLiteral("video"));
         QCOMPARE(gif.value(QStringLiteral("codec_name")).toString(), QStringLiteral("gif"));
         QCOMPARE(gif.value(QStringLiteral("width")).toInt(), 401);
         QCOMPARE(gif.value(QStringLiteral("height")).toInt(), 301);
         QCOMPARE(gif.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("6/1"));
         const QImage frame = frameAt(job.files().gif, 1.0);
-        QVERIFY2(near(frame.pixelColor(200, 150), KNOWN, 40), qPrintable(frame.pixelColor(200, 150).name()));
+        QVERIFY2(colorNear(frame.pixelColor(200, 150), KNOWN, 40), qPrintable(frame.pixelColor(200, 150).name()));
     }
 
     void recordsRealSoundWhenUnmuted()
@@ -379,7 +306,7 @@ private slots:
         tone.waitForFinished(5000);
         QCOMPARE(spy.list[0].icon, QSystemTrayIcon::Information);
 
-        const QJsonObject audio = stream(probe(job.outputPath()), QStringLiteral("audio"));
+        const QJsonObject audio = mediaStream(probeMedia(job.outputPath()), QStringLiteral("audio"));
         QVERIFY(!audio.isEmpty());
         const auto vol = testutil::run(QStringLiteral("ffmpeg"),
                                        {QStringLiteral("-i"), job.outputPath(), QStringLiteral("-vn"),

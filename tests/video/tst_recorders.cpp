@@ -2,12 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -22,6 +17,7 @@
 #include "core/resources.h"
 #include "core/terminationsignals.h"
 #include "klipora.h"
+#include "recordingutil.h"
 #include "testutil.h"
 #include "video/ffmpegrun.h"
 #include "video/gifcapturer.h"
@@ -34,67 +30,6 @@ namespace {
 
 const QColor KNOWN(30, 160, 60);
 
-struct Message
-{
-    QString title;
-    QString text;
-    QSystemTrayIcon::MessageIcon icon;
-};
-
-struct MessageLog
-{
-    template<typename Tool>
-    explicit MessageLog(Tool* tool)
-    {
-        QObject::connect(tool, &Tool::SHOW_MESSAGE, &context,
-                         [this](QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int) {
-                             list << Message{title, msg, icon};
-                         });
-    }
-    int count() const { return list.size(); }
-    int paths() const
-    {
-        int n = 0;
-        for (const Message& m : list)
-            n += m.text.startsWith(QStringLiteral("Path: "));
-        return n;
-    }
-    QObject context;
-    QList<Message> list;
-};
-
-QJsonObject videoStream(const QString& file)
-{
-    const auto r = testutil::run(QStringLiteral("ffprobe"),
-                                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-                                  QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"), file});
-    const QJsonObject info = QJsonDocument::fromJson(r.out).object();
-    for (const QJsonValue& s : info.value(QStringLiteral("streams")).toArray())
-        if (s.toObject().value(QStringLiteral("codec_type")).toString() == QLatin1String("video")) {
-            QJsonObject v = s.toObject();
-            v.insert(QStringLiteral("format_duration"),
-                     info.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")));
-            return v;
-        }
-    return QJsonObject();
-}
-
-QImage frameAt(const QString& video, double seconds)
-{
-    const QString png = video + QStringLiteral(".frame.png");
-    QFile::remove(png);
-    testutil::run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-ss"),
-                                             QString::number(seconds), QStringLiteral("-i"), video,
-                                             QStringLiteral("-frames:v"), QStringLiteral("1"), png});
-    return QImage(png);
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 24)
-{
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
-        && qAbs(a.blue() - b.blue()) <= tolerance;
-}
-
 // A user's drag on the overlay. (QTest reads QPoint(0, 0) as "the centre".)
 void select(QWidget* overlay, QPoint from, QPoint to)
 {
@@ -104,9 +39,14 @@ void select(QWidget* overlay, QPoint from, QPoint to)
     QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
 }
 
-QString childMode;
-
 } // namespace
+
+using testutil::colorNear;
+using testutil::frameAt;
+using testutil::mediaStream;
+using testutil::MessageLog;
+using testutil::probeMedia;
+using testutil::TrayMessage;
 
 // The recorders as the user drives them: selector, Return, the control bar,
 // the tray, and quitting while a recording runs.
@@ -132,13 +72,7 @@ private slots:
         DisplayInfo::instance();
         qRegisterMetaType<GifJob::Stage>();
         setFolders();
-        patch_ = new QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint |
-                                          Qt::WindowStaysOnTopHint);
-        patch_->setAutoFillBackground(true);
-        QPalette pal = patch_->palette();
-        pal.setColor(QPalette::Window, KNOWN);
-        patch_->setPalette(pal);
-        patch_->setGeometry(300, 200, 200, 150);
+        patch_ = testutil::makeColourPatch(KNOWN, QRect(300, 200, 200, 150));
         patch_->show();
         QVERIFY(QTest::qWaitForWindowExposed(patch_));
         savedPath_ = qgetenv("PATH");
@@ -183,23 +117,24 @@ private slots:
             QVERIFY(!bar->isVisible());
             QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
             QTRY_COMPARE_WITH_TIMEOUT(log.count(), round + 1, 20000);
-            const Message& m = log.list.last();
+            const TrayMessage& m = log.list.last();
             QCOMPARE(m.title, QStringLiteral("Klipora<VIDEO>"));
             QCOMPARE(m.icon, QSystemTrayIcon::Information);
             QCOMPARE(m.text, QStringLiteral("Path: ") + recorder.outputPath());
             QVERIFY(recorder.outputPath().startsWith(QString::fromStdString(Config::instance()["record"]["path"])));
 
-            const QJsonObject v = videoStream(recorder.outputPath());
+            const QJsonObject info = probeMedia(recorder.outputPath());
+            const QJsonObject v = mediaStream(info, QStringLiteral("video"));
             QCOMPARE(v.value(QStringLiteral("width")).toInt(), 500);
             QCOMPARE(v.value(QStringLiteral("height")).toInt(), 400);
-            const double duration = v.value(QStringLiteral("format_duration")).toString().toDouble();
+            const double duration = testutil::mediaDuration(info);
             QVERIFY2(duration > 2.0 && duration < 6.0, qPrintable(QString::number(duration)));
             // the green window at (300, 200) is at (100, 100) in the video,
             // from the first frame on: the overlay was gone before the grab
             for (double at : {0.0, 1.5}) {
                 const QImage frame = frameAt(recorder.outputPath(), at);
-                QVERIFY2(near(frame.pixelColor(200, 170), KNOWN), qPrintable(frame.pixelColor(200, 170).name()));
-                QVERIFY(!near(frame.pixelColor(20, 20), KNOWN));
+                QVERIFY2(colorNear(frame.pixelColor(200, 170), KNOWN), qPrintable(frame.pixelColor(200, 170).name()));
+                QVERIFY(!colorNear(frame.pixelColor(20, 20), KNOWN));
             }
         }
     }
@@ -340,36 +275,27 @@ private slots:
         QTest::qWait(3000);
         QVERIFY(gif.controlBar()->timeText() >= QStringLiteral("00:00:03"));
 
-        QElapsedTimer clock;
-        qint64 last = 0, longest = 0;
-        int ticks = 0;
-        QTimer timer;
-        connect(&timer, &QTimer::timeout, [&] {
-            longest = qMax(longest, clock.elapsed() - last);
-            last = clock.elapsed();
-            ++ticks;
-        });
-        clock.start();
-        timer.start(10);
+        testutil::TickWatch watch;
+        watch.start();
         QTest::mouseClick(gif.controlBar()->stopButton(), Qt::LeftButton);
         QCOMPARE(gif.currentStatus(), int(Selector::IDLE));
         QVERIFY(!gif.controlBar()->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(log.count(), 1, 60000);
-        timer.stop();
-        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
-        qInfo() << "longest gap between ticks:" << longest << "ms";
+        watch.stop();
+        QVERIFY2(watch.ticks() > 20, qPrintable(QString::number(watch.ticks())));
+        qInfo() << "longest gap between ticks:" << watch.longestGap() << "ms";
 
         QCOMPARE(log.list[0].title, QStringLiteral("Klipora<GIF>"));
         QCOMPARE(log.list[0].icon, QSystemTrayIcon::Information);
         QCOMPARE(log.list[0].text, QStringLiteral("Path: ") + gif.gifPath());
         QVERIFY(gif.gifPath().startsWith(QString::fromStdString(Config::instance()["gif"]["path"])));
-        const QJsonObject v = videoStream(gif.gifPath());
+        const QJsonObject v = mediaStream(probeMedia(gif.gifPath()), QStringLiteral("video"));
         QCOMPARE(v.value(QStringLiteral("codec_name")).toString(), QStringLiteral("gif"));
         QCOMPARE(v.value(QStringLiteral("width")).toInt(), 401);
         QCOMPARE(v.value(QStringLiteral("height")).toInt(), 301);
         QCOMPARE(v.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("6/1"));
         const QImage frame = frameAt(gif.gifPath(), 1.0);
-        QVERIFY2(near(frame.pixelColor(150, 120), KNOWN, 40), qPrintable(frame.pixelColor(150, 120).name()));
+        QVERIFY2(colorNear(frame.pixelColor(150, 120), KNOWN, 40), qPrintable(frame.pixelColor(150, 120).name()));
     }
 
     void trayEntriesReachTheRecorders()
@@ -435,11 +361,12 @@ private slots:
         const QByteArray tail = log.open(QIODevice::ReadOnly) ? log.readAll().right(1500) : QByteArray();
         QVERIFY2(finished, tail.constData());
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, tail.constData());
-        const QJsonObject v = videoStream(path);
+        const QJsonObject info = probeMedia(path);
+        const QJsonObject v = mediaStream(info, QStringLiteral("video"));
         QVERIFY2(!v.isEmpty(), "the file is not playable");
         QCOMPARE(v.value(QStringLiteral("width")).toInt(), 320);
         QCOMPARE(v.value(QStringLiteral("height")).toInt(), 240);
-        const double duration = v.value(QStringLiteral("format_duration")).toString().toDouble();
+        const double duration = testutil::mediaDuration(info);
         QVERIFY2(duration > 0.5, qPrintable(QString::number(duration)));
     }
 };

@@ -1,0 +1,95 @@
+#include "recordingutil.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPalette>
+#include <QWidget>
+
+#include "testutil.h"
+
+namespace testutil {
+
+QJsonObject probeMedia(const QString& file)
+{
+    const ProcessResult r = run(QStringLiteral("ffprobe"),
+                                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                                 QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"), file});
+    if (r.exitCode != 0)
+        return QJsonObject();
+    return QJsonDocument::fromJson(r.out).object();
+}
+
+QJsonObject mediaStream(const QJsonObject& info, const QString& type)
+{
+    for (const QJsonValue& s : info.value(QStringLiteral("streams")).toArray())
+        if (s.toObject().value(QStringLiteral("codec_type")).toString() == type)
+            return s.toObject();
+    return QJsonObject();
+}
+
+double mediaDuration(const QJsonObject& info)
+{
+    return info.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
+}
+
+QImage frameAt(const QString& media, double seconds)
+{
+    const QString png = media + QStringLiteral(".frame.png");
+    QFile::remove(png);
+    run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-ss"),
+                                   QString::number(seconds), QStringLiteral("-i"), media,
+                                   QStringLiteral("-frames:v"), QStringLiteral("1"), png});
+    return QImage(png);
+}
+
+bool colorNear(const QColor& a, const QColor& b, int tolerance)
+{
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+        && qAbs(a.blue() - b.blue()) <= tolerance;
+}
+
+QWidget* makeColourPatch(const QColor& colour, const QRect& geometry)
+{
+    auto* patch =
+        new QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    patch->setAutoFillBackground(true);
+    QPalette pal = patch->palette();
+    pal.setColor(QPalette::Window, colour);
+    patch->setPalette(pal);
+    patch->setGeometry(geometry);
+    return patch;
+}
+
+int MessageLog::paths() const
+{
+    int n = 0;
+    for (const TrayMessage& m : list)
+        n += m.text.startsWith(QStringLiteral("Path: "));
+    return n;
+}
+
+TickWatch::TickWatch()
+{
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        const qint64 now = clock_.elapsed();
+        longest_ = qMax(longest_, now - last_);
+        last_ = now;
+        ++ticks_;
+    });
+}
+
+void TickWatch::start()
+{
+    ticks_ = 0;
+    last_ = longest_ = 0;
+    clock_.start();
+    timer_.start(10);
+}
+
+void TickWatch::stop()
+{
+    timer_.stop();
+}
+
+} // namespace testutil

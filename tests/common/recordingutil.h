@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+class QWidget;
+
+// Helpers for the recording tests: what ffprobe and ffmpeg say of a
+// written file, the tray messages a recorder sends, and a watch on the
+// event loop while ffmpeg works.
+namespace testutil {
+
+// ffprobe's streams and format of a file; empty when it is not a media file.
+QJsonObject probeMedia(const QString& file);
+// The first stream of that type ("video", "audio"); empty when there is none.
+QJsonObject mediaStream(const QJsonObject& info, const QString& type);
+// Duration in seconds from the format section; 0 when unknown.
+double mediaDuration(const QJsonObject& info);
+// One frame of a video or GIF at the given time, decoded by ffmpeg.
+QImage frameAt(const QString& media, double seconds);
+
+// Encoded frames are lossy: a colour within this of another is the same.
+constexpr int FRAME_TOLERANCE = 24;
+bool colorNear(const QColor& a, const QColor& b, int tolerance = FRAME_TOLERANCE);
+
+// A borderless window of one colour above everything, not yet shown; what
+// a recording of that place must contain.
+QWidget* makeColourPatch(const QColor& colour, const QRect& geometry);
+
+struct TrayMessage
+{
+    QString title;
+    QString text;
+    QSystemTrayIcon::MessageIcon icon;
+};
+
+// Every SHOW_MESSAGE an object sends, in order.
+class MessageLog
+{
+public:
+    template<typename Sender>
+    explicit MessageLog(Sender* sender)
+    {
+        QObject::connect(sender, &Sender::SHOW_MESSAGE, &context_,
+                         [this](QString title, QString msg, QSystemTrayIcon::MessageIcon icon, int) {
+                             list << TrayMessage{title, msg, icon};
+                         });
+    }
+    int count() const { return list.size(); }
+    // How many announced a finished file.
+    int paths() const;
+
+    QList<TrayMessage> list;
+
+private:
+    QObject context_;
+};
+
+// Counts turns of the event loop on a short timer and the longest gap
+// between two: a blocked user interface shows as few ticks.
+class TickWatch
+{
+public:
+    TickWatch();
+    void start();
+    void stop();
+    int ticks() const { return ticks_; }
+    qint64 longestGap() const { return longest_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+    int ticks_ = 0;
+};
+
+} // namespace testutil
