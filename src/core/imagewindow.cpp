@@ -295,7 +295,7 @@ bool ImageWindow::setImage(const QPixmap& image)
     return true;
 }
 
-bool ImageWindow::openFile(const QString& path)
+QPixmap ImageWindow::loadImage(const QString& path)
 {
     const QPixmap image(path);
     if (image.isNull()) {
@@ -303,8 +303,15 @@ bool ImageWindow::openFile(const QString& path)
         emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
                           tr("Cannot open image: %1").arg(QDir::toNativeSeparators(path)),
                           QSystemTrayIcon::Warning, 10000);
-        return false;
     }
+    return image;
+}
+
+bool ImageWindow::openFile(const QString& path)
+{
+    const QPixmap image = loadImage(path);
+    if (image.isNull())
+        return false;
     takeImage(image);
     return true;
 }
@@ -553,12 +560,8 @@ void ImageWindow::dropEvent(QDropEvent* event)
     }
     const QString path = mime->urls().first().toLocalFile();
     qInfo() << path;
-    const QPixmap image(path);
+    const QPixmap image = loadImage(path);
     if (image.isNull()) {
-        qWarning() << "not an image:" << path;
-        emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
-                          tr("Cannot open image: %1").arg(QDir::toNativeSeparators(path)),
-                          QSystemTrayIcon::Warning, 10000);
         event->ignore();
         return;
     }

@@ -86,6 +86,8 @@ private:
     QSize windowSize() const;
     void resizeAboutCentre();
     void takeImage(const QPixmap& image);
+    // The image in that file, or a null pixmap after telling the user.
+    QPixmap loadImage(const QString& path);
     const QPixmap& scaledImage();
     void paintShadow(QPainter& painter);
     void placeEditMenu();
