@@ -22,22 +22,26 @@ XSESSION_PIDS+=($kpid)
 
 shot() { /usr/bin/import -window root "$out/$1.png" && echo "  $out/$1.png  ($2)"; }
 
+# "x y width height" of each window of Klipora's that is on screen.
+visible_windows() {
+  local w info
+  for w in $(xdotool search --classname klipora 2>/dev/null); do
+    info=$(xwininfo -id "$w" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
+         /Width:/ {wd = $2} /Height:/ {ht = $2} END {print x, y, wd, ht}' <<<"$info"
+  done
+}
+
 # The tray icon is Klipora's small window embedded in the fluxbox toolbar.
 tray_icon() {
-  local w
-  for w in $(xdotool search --classname klipora 2>/dev/null); do
-    local info; info=$(xwininfo -id "$w" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    local wd ht
-    wd=$(awk '/Width:/ {print $2}' <<<"$info"); ht=$(awk '/Height:/ {print $2}' <<<"$info")
+  local x y wd ht
+  while read -r x y wd ht; do
     if [ "$wd" -le 64 ] && [ "$ht" -le 64 ]; then
-      local x y
-      x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
-      y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
       echo "$((x + wd / 2)) $((y + ht / 2))"
       return 0
     fi
-  done
+  done < <(visible_windows)
   return 1
 }
 
@@ -59,17 +63,13 @@ sleep 0.3
 # arrow and a text drawn with the toolbar, then the accept button copies it
 # (Return would go into the text box being edited).
 toolbar() {
-  local w
-  for w in $(xdotool search --classname klipora 2>/dev/null); do
-    local info; info=$(xwininfo -id "$w" 2>/dev/null) || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    local wd ht
-    wd=$(awk '/Width:/ {print $2}' <<<"$info"); ht=$(awk '/Height:/ {print $2}' <<<"$info")
+  local x y wd ht
+  while read -r x y wd ht; do
     if [ "$ht" -eq 35 ] && [ "$wd" -gt 300 ]; then
-      echo "$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info") $(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info") $wd"
+      echo "$x $y $wd"
       return 0
     fi
-  done
+  done < <(visible_windows)
   return 1
 }
 tool() { xdotool mousemove $((mx + 17 + 35 * $1)) $((my + 17)) click 1; sleep 0.4; }
