@@ -1,12 +1,15 @@
 #include "recordingutil.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPalette>
+#include <QTest>
 #include <QWidget>
 
 #include "testutil.h"
+#include "video/ffmpegrun.h"
 
 namespace testutil {
 
@@ -41,6 +44,15 @@ QImage frameAt(const QString& media, double seconds)
                                    QString::number(seconds), QStringLiteral("-i"), media,
                                    QStringLiteral("-frames:v"), QStringLiteral("1"), png});
     return QImage(png);
+}
+
+bool waitUntilGrabbing(const FfmpegRun* run, int timeoutMs)
+{
+    const auto grabbing = [run] { return run->lastErrorLine().startsWith(QLatin1String("frame=")); };
+    if (QTest::qWaitFor(grabbing, timeoutMs))
+        return true;
+    qWarning() << "ffmpeg is not grabbing; its last line:" << run->lastErrorLine();
+    return false;
 }
 
 bool colorNear(const QColor& a, const QColor& b, int tolerance)

@@ -11,6 +11,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+class FfmpegRun;
 class QWidget;
 
 // Helpers for the recording tests: what ffprobe and ffmpeg say of a
@@ -26,6 +27,10 @@ QJsonObject mediaStream(const QJsonObject& info, const QString& type);
 double mediaDuration(const QJsonObject& info);
 // One frame of a video or GIF at the given time, decoded by ffmpeg.
 QImage frameAt(const QString& media, double seconds);
+
+// Waits until ffmpeg reports encoding progress: it is really grabbing, not
+// just starting up on a busy machine. On time-out its last words are logged.
+bool waitUntilGrabbing(const FfmpegRun* run, int timeoutMs = 60000);
 
 // Encoded frames are lossy: a colour within this of another is the same.
 constexpr int FRAME_TOLERANCE = 24;

@@ -27,13 +27,6 @@ QString tempDir();
 // Whether a real X server is there (tests that need one skip otherwise).
 bool haveX11();
 
-// True once an ffmpeg whose error output is in tail reports encoding
-// progress: it is really grabbing, not just starting up on a busy machine.
-inline bool ffmpegIsGrabbing(const QString& lastErrorLine)
-{
-    return lastErrorLine.startsWith(QLatin1String("frame="));
-}
-
 // A private PulseAudio server for the length of a test, started and stopped
 // by its own PID, with a null sink whose monitor is a real capture source.
 class PulseServer

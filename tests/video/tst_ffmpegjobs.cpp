@@ -72,7 +72,7 @@ private slots:
         const QRect region(100, 100, 600, 400);
         QVERIFY(job.begin(region, 30, QString(), folder_));
         QVERIFY(job.recording());
-        QTRY_VERIFY_WITH_TIMEOUT(testutil::ffmpegIsGrabbing(job.run()->lastErrorLine()), 20000);
+        QVERIFY(testutil::waitUntilGrabbing(job.run()));
         QTest::qWait(3000);
         job.end();
         QVERIFY(!job.recording());
@@ -222,7 +222,7 @@ private slots:
         {
             auto* job = new VideoJob;
             QVERIFY(job->begin(QRect(0, 0, 320, 240), 30, QString(), folder_));
-            QTRY_VERIFY_WITH_TIMEOUT(testutil::ffmpegIsGrabbing(job->run()->lastErrorLine()), 20000);
+            QVERIFY(testutil::waitUntilGrabbing(job->run()));
             path = job->outputPath();
             delete job; // as the application object goes away at quit
         }
@@ -239,7 +239,7 @@ private slots:
         const QString gifFolder = QDir(testutil::tempDir()).filePath(QStringLiteral("out/gifs"));
         const QRect region(150, 100, 401, 301);
         QVERIFY(job.begin(region, 15, 6, gifFolder, QDir(testutil::tempDir()).filePath(QStringLiteral("tmp"))));
-        QTRY_VERIFY_WITH_TIMEOUT(testutil::ffmpegIsGrabbing(job.run()->lastErrorLine()), 20000);
+        QVERIFY(testutil::waitUntilGrabbing(job.run()));
         QTest::qWait(3000);
 
         // the event loop keeps turning while the passes run
@@ -298,7 +298,7 @@ private slots:
         VideoJob job;
         MessageLog spy(&job);
         QVERIFY(job.begin(QRect(0, 0, 320, 240), 30, QStringLiteral("virt.monitor"), folder_));
-        QTRY_VERIFY_WITH_TIMEOUT(testutil::ffmpegIsGrabbing(job.run()->lastErrorLine()), 20000);
+        QVERIFY(testutil::waitUntilGrabbing(job.run()));
         QTest::qWait(3000);
         job.end();
         waitForMessage(spy);
