@@ -30,13 +30,21 @@ namespace {
 
 const QColor KNOWN(30, 160, 60);
 
-// A user's drag on the overlay. (QTest reads QPoint(0, 0) as "the centre".)
-void select(QWidget* overlay, QPoint from, QPoint to)
+// A user's drag on the overlay; true once the selector has followed it to
+// its end. QTest moves the real pointer, whose motion comes back from the X
+// server in its own time: the button is released only after it has.
+// (QTest reads QPoint(0, 0) as "the centre".)
+bool select(Selector* overlay, QPoint from, QPoint to)
 {
+    if (!QTest::qWaitForWindowExposed(overlay))
+        return false;
     QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(overlay, (from + to) / 2);
     QTest::mouseMove(overlay, to);
+    const bool followed = QTest::qWaitFor(
+        [overlay, to] { return QPoint(overlay->selection().x2, overlay->selection().y2) == to; }, 10000);
     QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
+    return followed;
 }
 
 } // namespace
@@ -99,7 +107,7 @@ private slots:
             recorder.record();
             QCOMPARE(recorder.currentStatus(), int(Selector::STARTED));
             QVERIFY(QTest::qWaitForWindowExposed(&recorder));
-            select(&recorder, QPoint(699, 499), QPoint(200, 100)); // dragged up and left
+            QVERIFY(select(&recorder, QPoint(699, 499), QPoint(200, 100))); // dragged up and left
             QCOMPARE(recorder.currentStatus(), int(Selector::CAPTURED));
             QTest::keyClick(&recorder, Qt::Key_Return);
             QCOMPARE(recorder.currentStatus(), int(Selector::LOCKED));
@@ -145,14 +153,14 @@ private slots:
         recorder.setUseDetectWindow(false);
         MessageLog log(&recorder);
         recorder.record();
-        select(&recorder, QPoint(10, 10), QPoint(100, 100));
+        QVERIFY(select(&recorder, QPoint(10, 10), QPoint(100, 100)));
         QTest::keyClick(&recorder, Qt::Key_Escape);
         QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
         QVERIFY(!recorder.isVisible());
 
         // the recording action while only selecting closes the selector
         recorder.record();
-        select(&recorder, QPoint(10, 10), QPoint(100, 100));
+        QVERIFY(select(&recorder, QPoint(10, 10), QPoint(100, 100)));
         QTest::keyClick(&recorder, Qt::Key_Enter); // keypad Enter does nothing
         QCOMPARE(recorder.currentStatus(), int(Selector::CAPTURED));
         recorder.record();
@@ -166,7 +174,7 @@ private slots:
         gif.setUseDetectWindow(false);
         MessageLog gifLog(&gif);
         gif.record();
-        select(&gif, QPoint(10, 10), QPoint(100, 100));
+        QVERIFY(select(&gif, QPoint(10, 10), QPoint(100, 100)));
         gif.record();
         QTest::keyClick(&gif, Qt::Key_Escape);
         QCOMPARE(gif.currentStatus(), int(Selector::IDLE));
@@ -189,7 +197,7 @@ private slots:
         recorder.record(); // opening the selector refreshes the sources
         QVERIFY(!audioCaptureDevices().empty());
         QCOMPARE(audioCaptureDevices().front().first, QStringLiteral("virt.monitor"));
-        select(&recorder, QPoint(10, 10), QPoint(329, 249));
+        QVERIFY(select(&recorder, QPoint(10, 10), QPoint(329, 249)));
         QTest::keyClick(&recorder, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.job()->run()->busy(), 5000);
         const QStringList args = recorder.job()->run()->arguments();
@@ -211,7 +219,7 @@ private slots:
         // no ffmpeg to be found
         qputenv("PATH", QDir(testutil::tempDir()).filePath(QStringLiteral("nothing-here")).toUtf8());
         recorder.record();
-        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
         QTRY_COMPARE_WITH_TIMEOUT(log.count(), 1, 10000);
         QCOMPARE(log.list[0].icon, QSystemTrayIcon::Critical);
@@ -229,7 +237,7 @@ private slots:
         const json saved = Config::instance()["record"]["path"];
         Config::instance()["record"]["path"] = (file + QStringLiteral("/videos")).toStdString();
         recorder.record();
-        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
         Config::instance()["record"]["path"] = saved;
         QCOMPARE(log.count(), 2);
@@ -239,14 +247,14 @@ private slots:
 
         // a second recording while the first is still finishing its file
         recorder.record();
-        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.job()->run()->busy(), 5000);
         QTest::qWait(1000);
         const QString first = recorder.outputPath();
         recorder.record(); // stop: ffmpeg gets "q" and needs a moment
         recorder.record(); // and straight away a new one
-        select(&recorder, QPoint(1, 1), QPoint(99, 99));
+        QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
         QCOMPARE(log.count(), 3);
         QCOMPARE(log.list[2].icon, QSystemTrayIcon::Critical);
@@ -267,7 +275,7 @@ private slots:
         MessageLog log(&gif);
         gif.record();
         QVERIFY(QTest::qWaitForWindowExposed(&gif));
-        select(&gif, QPoint(250, 150), QPoint(650, 450)); // 401 x 301
+        QVERIFY(select(&gif, QPoint(250, 150), QPoint(650, 450))); // 401 x 301
         QTest::keyClick(&gif, Qt::Key_Return);
         QCOMPARE(gif.currentStatus(), int(Selector::LOCKED));
         QVERIFY(gif.controlBar()->counting());
@@ -396,7 +404,8 @@ static int runChild(int argc, char** argv, const QString& how)
     });
     QTimer::singleShot(0, [&] {
         recorder->record();
-        select(recorder, QPoint(10, 10), QPoint(329, 249));
+        if (!select(recorder, QPoint(10, 10), QPoint(329, 249)))
+            qWarning("the selector did not follow the drag");
         QTest::keyClick(recorder, Qt::Key_Return);
     });
     return app.exec();
