@@ -1,8 +1,6 @@
 #include "core/desktopgrab.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QTimer>
 #include <QX11Info>
 
 #include <xcb/shm.h>
@@ -12,7 +10,6 @@
 #include <sys/shm.h>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -49,75 +46,43 @@ xcb_screen_t* rootScreen(xcb_connection_t* c, xcb_window_t root)
     return nullptr;
 }
 
-// One shared segment, kept for a while after a grab: the next capture then
-// finds its pages already mapped, which makes the grab itself a plain copy.
-struct SharedSegment
+// A segment the server writes one grab into. The image wraps it directly
+// and unmaps it when the last copy of the image goes; the server lets go of
+// it right after the grab, so nothing here needs the connection later.
+struct Segment
 {
-    xcb_connection_t* connection = nullptr;
-    xcb_shm_seg_t seg = 0;
     void* mem = nullptr;
-    size_t size = 0;
-    QTimer* idle = nullptr;
+    xcb_shm_seg_t seg = 0;
 
-    bool ensure(xcb_connection_t* c, size_t bytes)
+    static void unmap(void* info)
     {
-        if (mem && size >= bytes && connection == c)
-            return true;
-        release();
-        const int shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-        if (shmid < 0)
-            return false;
-        void* p = shmat(shmid, nullptr, 0);
-        // Marked for removal at once: it goes away when both sides detach,
-        // even if this process dies.
-        shmctl(shmid, IPC_RMID, nullptr);
-        if (p == reinterpret_cast<void*>(-1))
-            return false;
-        const xcb_shm_seg_t id = xcb_generate_id(c);
-        // Not read-only: the server writes the image into it.
-        xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, id, uint32_t(shmid), 0));
-        if (error) {
-            std::free(error);
-            shmdt(p);
-            return false;
-        }
-        connection = c;
-        seg = id;
-        mem = p;
-        size = bytes;
-        return true;
-    }
-
-    void release()
-    {
-        if (!mem)
-            return;
-        if (connection == QX11Info::connection()) {
-            xcb_shm_detach(connection, seg);
-            xcb_flush(connection);
-        }
-        shmdt(mem);
-        mem = nullptr;
-        size = 0;
-        connection = nullptr;
-    }
-
-    void releaseLater()
-    {
-        if (!QCoreApplication::instance())
-            return;
-        if (!idle) {
-            idle = new QTimer(QCoreApplication::instance());
-            idle->setSingleShot(true);
-            QObject::connect(idle, &QTimer::timeout, [this]() { release(); });
-            // the connection goes away with the application
-            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [this]() { release(); });
-        }
-        idle->start(30000);
+        auto* s = static_cast<Segment*>(info);
+        shmdt(s->mem);
+        delete s;
     }
 };
 
-SharedSegment segment;
+Segment* attachSegment(xcb_connection_t* c, size_t bytes)
+{
+    const int shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (shmid < 0)
+        return nullptr;
+    void* p = shmat(shmid, nullptr, 0);
+    // Marked for removal at once: it goes away when both sides detach, even
+    // if this process dies.
+    shmctl(shmid, IPC_RMID, nullptr);
+    if (p == reinterpret_cast<void*>(-1))
+        return nullptr;
+    const xcb_shm_seg_t id = xcb_generate_id(c);
+    // Not read-only: the server writes the image into it.
+    xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, id, uint32_t(shmid), 0));
+    if (error) {
+        std::free(error);
+        shmdt(p);
+        return nullptr;
+    }
+    return new Segment{ p, id };
+}
 
 } // namespace
 
@@ -140,32 +105,31 @@ QImage nativeGrabDesktop(const QRect& rect)
         return QImage();
 
     const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    if (!segment.ensure(c, bytes))
+    Segment* segment = attachSegment(c, bytes);
+    if (!segment)
         return QImage();
 
-    QImage image;
     xcb_generic_error_t* error = nullptr;
     xcb_shm_get_image_reply_t* reply = xcb_shm_get_image_reply(
         c,
         xcb_shm_get_image(c, root, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.seg, 0),
+                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment->seg, 0),
         &error);
-    if (reply && !error) {
-        image = QImage(rect.width(), rect.height(), QImage::Format_RGB32);
-        if (!image.isNull()) {
-            const int rowBytes = rect.width() * 4;
-            if (image.bytesPerLine() == rowBytes) {
-                std::memcpy(image.bits(), segment.mem, bytes);
-            } else {
-                for (int y = 0; y < rect.height(); ++y)
-                    std::memcpy(image.scanLine(y), static_cast<const uchar*>(segment.mem) + size_t(y) * rowBytes, rowBytes);
-            }
-        }
-    } else {
+    const bool ok = reply && !error;
+    if (!ok)
         qWarning() << "shared-memory grab failed" << (error ? int(error->error_code) : -1);
-    }
     std::free(reply);
     std::free(error);
-    segment.releaseLater();
+    xcb_shm_detach(c, segment->seg);
+    xcb_flush(c);
+    if (!ok) {
+        Segment::unmap(segment);
+        return QImage();
+    }
+    // The pixels stay where the server put them: no copy.
+    QImage image(static_cast<uchar*>(segment->mem), rect.width(), rect.height(), rect.width() * 4,
+                 QImage::Format_RGB32, &Segment::unmap, segment);
+    if (image.isNull())
+        Segment::unmap(segment);
     return image;
 }

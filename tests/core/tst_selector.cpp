@@ -373,9 +373,25 @@ private slots:
         const QImage part = grabDesktop(QRect(inWindow - QPoint(5, 7), QSize(20, 20))).toImage();
         QCOMPARE(part.size(), QSize(20, 20));
         QVERIFY(near(part.pixelColor(5, 7), windowColour, 0));
-        // twice in a row (the shared buffer is reused) gives the same picture
+        // twice in a row gives the same picture
         QCOMPARE(grabDesktop(QRect(0, 0, 1920, 1080)).toImage(), whole);
         QVERIFY(grabDesktop(QRect()).isNull());
+
+        // A grab keeps its pixels while the desktop changes and later grabs
+        // are taken and dropped, and the copies of it share them.
+        const QPixmap kept = grabDesktop(QRect(0, 0, 1920, 1080));
+        const QImage keptImage = kept.toImage();
+        QCOMPARE(keptImage.cacheKey(), kept.toImage().cacheKey());
+        const QPoint old = window->pos();
+        window->move(old + QPoint(300, 200));
+        QTRY_VERIFY_WITH_TIMEOUT(testutil::x11FrameRect(window.get()).center() != inWindow, 10000);
+        QTest::qWait(300);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(grabDesktop(QRect(0, 0, 1920, 1080)).toImage() != whole);
+        QCOMPARE(keptImage, whole);
+        window->move(old);
+        QTRY_COMPARE_WITH_TIMEOUT(testutil::x11FrameRect(window.get()).center(), inWindow, 10000);
+        QTest::qWait(300);
     }
 
     void frozenDesktopWithoutCompositor()
