@@ -168,6 +168,10 @@ void ScreenShoter::start()
         return;
     QScreen* screen = QGuiApplication::primaryScreen();
     const QRect desktop = screen ? screen->virtualGeometry() : QRect(QPoint(0, 0), size());
+    // The last grab goes before the new one is made (the history has its
+    // own copy), so two desktops are never held at once.
+    screenshot_ = QPixmap();
+    canvas_ = QPixmap();
     screenshot_ = grabDesktop(desktop);
     if (screenshot_.isNull()) {
         qCritical() << "the desktop could not be grabbed";
@@ -199,6 +203,8 @@ void ScreenShoter::exit()
     unsetCursor();
     circleWidth_ = hoverCursorCode_ = -1;
     Selector::exit();
+    // Only the grab outlives the overlay; the canvas is made again from it.
+    canvas_ = QPixmap();
 }
 
 QRect ScreenShoter::snippedRect() const
@@ -220,7 +226,9 @@ void ScreenShoter::snipped()
     mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(r.topLeft()));
     QGuiApplication::clipboard()->setMimeData(mime);
 
-    history_.push_back({ screenshot_, r, undo_.commands() });
+    HistoryEntry entry{ PackedImage(screenshot_.toImage()), screenshot_.cacheKey(), r, undo_.commands() };
+    entry.screenshot.pack();
+    history_.push_back(std::move(entry));
     while (int(history_.size()) > HISTORY_LIMIT)
         history_.erase(history_.begin());
     historyIndex_ = int(history_.size()) - 1;
@@ -901,7 +909,8 @@ void ScreenShoter::restoreHistory(int index)
     if (index < 0 || index >= int(history_.size()))
         return;
     const HistoryEntry entry = history_[size_t(index)];
-    screenshot_ = entry.screenshot;
+    if (entry.screenshotKey != screenshot_.cacheKey() || screenshot_.isNull())
+        screenshot_ = QPixmap::fromImage(entry.screenshot.toImage());
     box.x1 = entry.rect.left();
     box.y1 = entry.rect.top();
     box.x2 = entry.rect.right();

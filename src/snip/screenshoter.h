@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/packedimage.h"
 #include "core/selector.h"
 #include "snip/commandstack.h"
 #include "snip/paintcommand.h"
@@ -29,7 +30,10 @@ public:
 
     struct HistoryEntry
     {
-        QPixmap screenshot;
+        // compressed in the background; the screenshot it was taken from is
+        // used directly while it is still the current one
+        PackedImage screenshot;
+        qint64 screenshotKey = 0;
         QRect rect;
         std::vector<Command> commands;
     };
@@ -45,8 +49,8 @@ public:
         OP_MASK = OP_CREATING | OP_MOVING | OP_RESIZING | OP_ROTATING,
     };
 
-    // Every entry holds a full-desktop pixmap (about 33 MB on a 4K desktop),
-    // so only the last few snips are kept.
+    // Every entry holds a full desktop (about 33 MB raw on a 4K desktop, a
+    // third of that or less compressed), so only the last few snips are kept.
     static constexpr int HISTORY_LIMIT = 5;
 
     explicit ScreenShoter(QWidget* parent = nullptr);

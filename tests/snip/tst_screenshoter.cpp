@@ -15,6 +15,7 @@
 
 #include <memory>
 
+#include "core/packedimage.h"
 #include "core/resources.h"
 #include "klipora.h"
 #include "snip/screenshoter.h"
@@ -636,6 +637,81 @@ private slots:
         QCOMPARE(int(shoter->history().size()), ScreenShoter::HISTORY_LIMIT);
         QCOMPARE(shoter->history().front().rect, QRect(3, 3, 50, 50));
         QCOMPARE(shoter->historyIndex(), ScreenShoter::HISTORY_LIMIT - 1);
+    }
+
+    void historyGivesBackExactPixelsOnceCompressed()
+    {
+        // A coloured square somewhere else on the desktop for every snip.
+        QWidget marker(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+        marker.setAutoFillBackground(true);
+        const QColor colours[] = { Qt::red, Qt::green, Qt::blue, Qt::yellow };
+        std::vector<QImage> grabs;
+        std::vector<QRect> rects;
+        for (int i = 0; i < 4; ++i) {
+            QPalette palette = marker.palette();
+            palette.setColor(QPalette::Window, colours[i]);
+            marker.setPalette(palette);
+            marker.setGeometry(600 + 150 * i, 500, 120, 120);
+            marker.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&marker, 10000));
+            marker.repaint();
+            QTest::qWait(200);
+            const QRect r(QPoint(50 + 10 * i, 50), QPoint(349 + 10 * i, 249));
+            startWithSelection(r);
+            grabs.push_back(shoter->screenshot().toImage());
+            rects.push_back(r);
+            QCOMPARE(grabs.back().pixelColor(660 + 150 * i, 560), colours[i]);
+            if (i == 1) {
+                chooseTool(RECTANGLE);
+                drag(shoter.get(), QPoint(100, 100), QPoint(200, 200));
+            }
+            QTest::keyClick(shoter.get(), Qt::Key_Return);
+            QVERIFY(!shoter->isVisible());
+            marker.hide();
+        }
+        QVERIFY(PackedImage::waitForPending(30000));
+        QCOMPARE(int(shoter->history().size()), 4);
+        for (const auto& entry : shoter->history())
+            QVERIFY(entry.screenshot.isPacked());
+        // the overlay keeps only its grab once it is gone
+        QVERIFY(shoter->canvas().isNull());
+        QVERIFY(!shoter->screenshot().isNull());
+
+        startOverlay();
+        for (int i = 3; i >= 0; --i) {
+            QVERIFY(xdo({ "key", "Page_Up" }));
+            QTRY_COMPARE_WITH_TIMEOUT(shoter->selectedRect(), rects[size_t(i)], 5000);
+            QCOMPARE(shoter->screenshot().toImage(), grabs[size_t(i)]);
+            QCOMPARE(int(shoter->undoStack().size()), i == 1 ? 1 : 0);
+            shoter->repaint();
+            QCOMPARE(canvasImage(*shoter).pixelColor(660 + 150 * i, 560), colours[i]);
+        }
+        // and forward again, the first shown twice
+        for (int i : { 0, 1, 2, 3 }) {
+            QVERIFY(xdo({ "key", "Page_Down" }));
+            QTRY_COMPARE_WITH_TIMEOUT(shoter->selectedRect(), rects[size_t(i)], 5000);
+            QCOMPARE(shoter->screenshot().toImage(), grabs[size_t(i)]);
+        }
+        // a restored snip taken again gives its own pixels to the clipboard
+        QTest::keyClick(shoter.get(), Qt::Key_Return);
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 grabs[3].copy(rects[3]));
+    }
+
+    void destroyedWhileTheHistoryIsCompressed()
+    {
+        const QRect r(QPoint(10, 10), QPoint(700, 500));
+        startWithSelection(r);
+        QTest::keyClick(shoter.get(), Qt::Key_Return);
+        const QImage first = shoter->screenshot().toImage();
+        const PackedImage kept = shoter->history().back().screenshot;
+        startWithSelection(r.translated(5, 5));
+        QTest::keyClick(shoter.get(), Qt::Key_Return);
+        // both compressions may still be queued or running
+        shoter.reset();
+        QVERIFY(PackedImage::waitForPending(30000));
+        QVERIFY(kept.isPacked());
+        QCOMPARE(kept.toImage(), first);
     }
 
     void saveFormats()
