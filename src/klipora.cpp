@@ -192,7 +192,7 @@ void Klipora::pinLastImage()
     if (history_.empty())
         return;
     const HistoryEntry& entry = history_.back();
-    pinImage(entry.image, entry.position);
+    pinImage(QPixmap::fromImage(entry.image.toImage()), entry.position);
 }
 
 void Klipora::updateConfig()
@@ -244,17 +244,21 @@ void Klipora::finishRecordings()
     gifCapturer_->finishNow();
 }
 
-void Klipora::append(const QPixmap& image, const QPoint& pos)
+void Klipora::append(const QImage& image, const QPoint& pos)
 {
     // The X clipboard may announce one copy more than once; the same picture
     // at the same place is one entry, not a second slot of the ten.
     if (!history_.empty()) {
         const HistoryEntry& last = history_.back();
-        if (last.position == pos && last.image.size() == image.size()
-            && (last.image.cacheKey() == image.cacheKey() || last.image.toImage() == image.toImage()))
-            return;
+        if (last.position == pos && last.image.size() == image.size()) {
+            const QImage lastImage = last.image.toImage();
+            if (lastImage.cacheKey() == image.cacheKey() || lastImage == image)
+                return;
+        }
+        // no longer the one the pin hotkey takes
+        history_.back().image.pack();
     }
-    history_.push_back({image, pos});
+    history_.push_back({PackedImage(image), pos});
     while (history_.size() > HISTORY_SIZE)
         history_.pop_front();
 }
@@ -271,21 +275,22 @@ void Klipora::clipboardChanged()
 
     if (mime->hasHtml() && mime->hasImage()) {
         qInfo() << "IAMGE";
-        const QPixmap image = QPixmap::fromImage(qvariant_cast<QImage>(mime->imageData()));
+        const QImage image = qvariant_cast<QImage>(mime->imageData());
         append(image, centredOnFirstScreen(image.size()));
     } else if (mime->hasHtml()) {
         qInfo() << "HTML";
-        append(renderClipboardHtml(mime->html()), QCursor::pos());
+        append(renderClipboardHtml(mime->html()).toImage(), QCursor::pos());
     } else if (hasSnipPos && mime->hasImage()) {
         qInfo() << "SNIP";
-        append(QPixmap::fromImage(qvariant_cast<QImage>(mime->imageData())), snipPos);
+        // shares the pixels the overlay put on the clipboard
+        append(qvariant_cast<QImage>(mime->imageData()), snipPos);
     } else if (mime->hasUrls() && isImageSuffix(QFileInfo(mime->urls().first().fileName()).suffix())) {
         qInfo() << "IMAGE URL";
-        const QPixmap image(mime->urls().first().toLocalFile());
+        const QImage image(mime->urls().first().toLocalFile());
         append(image, centredOnFirstScreen(image.size()));
     } else if (mime->hasText()) {
         qInfo() << "TEXT";
-        append(renderClipboardText(mime->text()), QCursor::pos());
+        append(renderClipboardText(mime->text()).toImage(), QCursor::pos());
     } else if (mime->hasColor()) {
         qWarning() << "COLOR";
     }

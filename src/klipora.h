@@ -8,6 +8,7 @@
 
 #include <deque>
 
+#include "core/packedimage.h"
 #include "widgets/retranslatable.h"
 
 class GifCapturer;
@@ -25,9 +26,11 @@ class Klipora : public QWidget, public Retranslatable
 {
     Q_OBJECT
 public:
+    // The newest entry is the one the pin hotkey uses and stays as it is;
+    // older ones are held compressed.
     struct HistoryEntry
     {
-        QPixmap image;
+        PackedImage image;
         QPoint position;
     };
 
@@ -57,7 +60,7 @@ public slots:
 
 private:
     void buildTrayMenu();
-    void append(const QPixmap& image, const QPoint& pos);
+    void append(const QImage& image, const QPoint& pos);
 
     // Lets a recording in progress finish its file before the program ends.
     void finishRecordings();

@@ -13,6 +13,8 @@
 
 #include "core/config.h"
 #include "core/displayinfo.h"
+#include "core/imagewindow.h"
+#include "core/packedimage.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "klipora.h"
@@ -250,6 +252,45 @@ private slots:
                  renderClipboardText(QStringLiteral("copy number 12")).toImage());
         QCOMPARE(app.history().front().image.toImage(),
                  renderClipboardText(QStringLiteral("copy number 3")).toImage());
+    }
+
+    void olderPinHistoryIsCompressedAndExact()
+    {
+        Klipora app;
+        std::vector<QImage> images;
+        const int snipsBefore = tagCount(QStringLiteral("SNIP"));
+        for (int i = 0; i < 12; ++i) {
+            // busy, different content for every snip, as screenshots have
+            QImage image(640, 400, QImage::Format_RGB32);
+            for (int y = 0; y < image.height(); ++y) {
+                auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    line[x] = qRgb((x * 7 + i * 31) & 0xff, (y * 13 + x * i) & 0xff, (x ^ y ^ (i * 57)) & 0xff);
+            }
+            images.push_back(image);
+            auto* mime = new QMimeData;
+            mime->setImageData(image);
+            mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(QPoint(10 * i, 20 + i)));
+            QGuiApplication::clipboard()->setMimeData(mime);
+            QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("SNIP")), snipsBefore + i + 1, 10000);
+        }
+        QCOMPARE(app.history().size(), size_t(10));
+        QVERIFY(PackedImage::waitForPending(30000));
+        for (size_t k = 0; k < 10; ++k) {
+            const Klipora::HistoryEntry& entry = app.history()[k];
+            QCOMPARE(entry.image.isPacked(), k < 9);
+            QCOMPARE(entry.image.toImage(), images[k + 2]);
+            QCOMPARE(entry.position, QPoint(10 * int(k + 2), 22 + int(k)));
+        }
+        // the newest shares the clipboard's pixels rather than copying them
+        QCOMPARE(app.history().back().image.toImage().cacheKey(), images.back().cacheKey());
+
+        // the pin hotkey's slot pins the newest where it was taken
+        app.pinLastImage();
+        const QList<ImageWindow*> pins = app.findChildren<ImageWindow*>();
+        QCOMPARE(pins.size(), 1);
+        QCOMPARE(pins.first()->image().toImage().convertToFormat(QImage::Format_RGB32), images.back());
+        QCOMPARE(pins.first()->pos(), QPoint(110, 31) - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
     }
 
     void hugeCopiesRenderAtABoundedSize()
