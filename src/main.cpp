@@ -1,6 +1,10 @@
 #include <QApplication>
 #include <QDebug>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "core/config.h"
 #include "core/displayinfo.h"
 #include "core/resources.h"
@@ -10,6 +14,16 @@
 
 int main(int argc, char* argv[])
 {
+#ifdef __GLIBC__
+    // Desktop-sized buffers come and go with every capture. A fixed threshold
+    // keeps them in their own mappings, returned to the system when freed;
+    // glibc would otherwise raise it to their size and keep them resident.
+    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
+#endif
+    // Plain raster windows: an OpenGL-capable surface would load the GL
+    // driver stack (tens of MB resident) on the overlay's first show, and
+    // nothing here draws with OpenGL.
+    QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     qSetMessagePattern(QStringLiteral("%{time yyyy-MM-dd hh:mm:ss.zzz} (%{type}) %{file}:%{line}] %{message}"));
