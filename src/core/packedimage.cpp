@@ -12,6 +12,11 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 #include "core/pngencoder.h"
 
@@ -189,6 +194,11 @@ bool PackedImage::waitForPending(int msecs)
 void PackedImage::packLater(std::weak_ptr<State> weak)
 {
     pool().start(QRunnable::create([weak] {
+#ifdef Q_OS_LINUX
+        // Behind the interface thread, which may be encoding the clipboard's
+        // copy of the same snip at this moment. (Per thread on Linux.)
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+#endif
         QImage image;
         {
             auto state = weak.lock();
