@@ -271,7 +271,8 @@ void Selector::mouseMoveEvent(QMouseEvent* event)
     switch (status) {
     case STARTED:
         if (useDetectWindow) {
-            const QRect detected = detectWindowRect();
+            // the event knows where the pointer is: no round trip to the server
+            const QRect detected = detectWindowRect(event->globalPos());
             if (detected != box.rect()) {
                 box.setRect(detected);
                 requestRepaint();
@@ -411,21 +412,37 @@ void Selector::mouseReleaseEvent(QMouseEvent* event)
 
 QRegion Selector::selectionFootprint() const
 {
-    // Border strips (centred on the edges) and handle squares with their
-    // outline; the inside of a large selection does not change with them.
-    const int pad = pen.width() + 4;
-    const QRect r = box.rect();
+    // Border strips and handle squares with their outline; the inside of a
+    // large selection does not change with them. An outline drawn for a
+    // rectangle reaches one pixel past its right and bottom, and the pen
+    // spreads half its width to either side: two pixels more are spare.
+    const int pad = pen.width() / 2 + 2;
+    const QRect r = box.rect().adjusted(0, 0, 1, 1);
     QRegion region(r.adjusted(-pad, -pad, pad, pad));
     const QRect inner = r.adjusted(pad, pad, -pad, -pad);
     if (inner.isValid())
         region -= QRegion(inner);
     for (const QRect& a : box.anchors())
-        region |= QRegion(a.adjusted(-pad, -pad, pad, pad));
+        region |= QRegion(a.adjusted(-pad, -pad, pad + 1, pad + 1));
     return region;
+}
+
+void Selector::placeSizeInfo()
+{
+    if (!useDetectWindow && status < SELECTING)
+        return;
+    info->showSize(box.rect().size());
+    int y = box.minY() - info->height();
+    if (y < 0)
+        y = box.minY() + 1;
+    info->move(box.minX() + 1, y);
 }
 
 void Selector::requestRepaint()
 {
+    // Moved and retexted before the paint, so its own repaint and what it
+    // uncovers join this one instead of asking for another.
+    placeSizeInfo();
     if (lastFootprint.isEmpty()) {
         update();
         return;
@@ -440,6 +457,7 @@ void Selector::paintEvent(QPaintEvent* event)
     painter.begin(this);
     const QRect r = box.rect();
     const QRegion dirty = event->region();
+    const QRegion footprint = selectionFootprint();
     if (!paintsCanvas && !background.isNull()) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         for (const QRect& d : dirty)
@@ -451,19 +469,22 @@ void Selector::paintEvent(QPaintEvent* event)
     painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
     painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
     if (useDetectWindow || status >= SELECTING) {
-        info->showSize(r.size());
-        int y = box.minY() - info->height();
-        if (y < 0)
-            y = box.minY() + 1;
-        info->move(box.minX() + 1, y);
-        painter.setPen(pen);
-        painter.setBrush(QBrush(QColor(0, 0, 0, 1)));
-        painter.drawRect(r);
-        painter.setBrush(QBrush(pen.color()));
-        painter.drawRects(box.anchors());
+        // a no-op unless the box changed without requestRepaint()
+        placeSizeInfo();
+        if (dirty.intersects(footprint)) {
+            painter.setPen(pen);
+            painter.setBrush(QBrush(QColor(0, 0, 0, 1)));
+            painter.drawRect(r);
+            painter.setBrush(QBrush(pen.color()));
+            painter.drawRects(box.anchors());
+        } else {
+            // Border and handles lie outside what is repainted: only the
+            // inside's tint is due, without stroking the whole outline.
+            painter.fillRect(r, QColor(0, 0, 0, 1));
+        }
     }
     painter.end();
-    lastFootprint = selectionFootprint();
+    lastFootprint = footprint;
     lastRect = r;
     modified = 0;
 }

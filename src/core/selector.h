@@ -109,6 +109,8 @@ private:
     // Repaints only what the last paint and the next one touch: the old and
     // new border and handles, and what went in or out of the mask.
     void requestRepaint();
+    // The size label's text and place for the current box.
+    void placeSizeInfo();
     QRegion selectionFootprint() const;
     void takeKeyboard(int triesLeft);
 

@@ -37,6 +37,11 @@ QRect windowRectAt(const QVector<QRect>& rects, const QPoint& point, const QRect
 
 QRect detectWindowRect()
 {
+    return detectWindowRect(QCursor::pos());
+}
+
+QRect detectWindowRect(const QPoint& globalPos)
+{
     DisplayInfo::instance();
-    return windowRectAt(windowList(), QCursor::pos(), QRect(QPoint(0, 0), DisplayInfo::maxSize()));
+    return windowRectAt(windowList(), globalPos, QRect(QPoint(0, 0), DisplayInfo::maxSize()));
 }

@@ -15,6 +15,9 @@ void refreshWindowRects();
 // The rectangle of the topmost listed window under the cursor, cut to the
 // desktop, or the whole desktop when no window is there.
 QRect detectWindowRect();
+// The same for a cursor position the caller already knows (a mouse event's),
+// without asking the window system where the pointer is.
+QRect detectWindowRect(const QPoint& globalPos);
 
 // The current snapshot (topmost first).
 const QVector<QRect>& windowRects();

@@ -7,6 +7,59 @@
 #include <algorithm>
 #include <cmath>
 
+// The enlarged pixels with the cross-hair and the frame. Opaque whenever the
+// pixels cover it, so that moving the panel repaints nothing of the overlay
+// beneath it but what it uncovers.
+class MagnifierView : public QWidget
+{
+public:
+    explicit MagnifierView(QWidget* parent)
+        : QWidget(parent)
+    {
+    }
+
+    void setImage(const QImage& image, const QColor& centre)
+    {
+        image_ = image;
+        centre_ = centre;
+        bool opaque = image_.size() == size();
+        if (opaque && image_.hasAlphaChannel()) {
+            for (int y = 0; y < image_.height() && opaque; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+                opaque = image_.depth() == 32
+                    && std::all_of(line, line + image_.width(), [](QRgb p) { return qAlpha(p) == 255; });
+            }
+        }
+        if (opaque != testAttribute(Qt::WA_OpaquePaintEvent))
+            setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const int w = width();
+        const int h = height();
+        QPainter painter(this);
+        painter.drawImage(0, 0, image_);
+
+        painter.setPen(QPen(QColor(0, 100, 250, 200), 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+        painter.drawLine(0, h / 2, w, h / 2);
+        painter.drawLine(w / 2, 0, w / 2, h);
+
+        painter.setPen(QPen(centre_, 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+        painter.drawLine(w / 2 - 2, h / 2, w / 2 + 3, h / 2);
+
+        painter.setPen(Qt::white);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(0, 0, w - 1, h - 1);
+    }
+
+private:
+    QImage image_;
+    QColor centre_{ Qt::black };
+};
+
 Magnifier::Magnifier(QWidget* parent)
     : QWidget(parent)
 {
@@ -14,6 +67,9 @@ Magnifier::Magnifier(QWidget* parent)
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     displaySize_ = QSize(int(std::lround(sourceSize_.width() * double(scale_))),
                          int(std::lround(sourceSize_.height() * double(scale_))));
+
+    view_ = new MagnifierView(this);
+    view_->setGeometry(0, 0, displaySize_.width(), displaySize_.height());
 
     label_ = new QLabel(this);
     label_->setGeometry(0, displaySize_.height(), displaySize_.width(), 30);
@@ -27,10 +83,48 @@ Magnifier::Magnifier(QWidget* parent)
     hide();
 }
 
+QImage Magnifier::enlarge(const QImage& source, int scale)
+{
+    // Plain pixel replication, as the toolkit's fast scaling does for a whole
+    // factor, without its general transform (a tenth of the work).
+    QImage out;
+    if (source.depth() != 32 || scale < 1)
+        return out;
+    out = QImage(source.width() * scale, source.height() * scale, source.format());
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(y));
+        auto* first = reinterpret_cast<quint32*>(out.scanLine(y * scale));
+        for (int x = 0; x < source.width(); ++x)
+            std::fill_n(first + x * scale, scale, in[x]);
+        for (int k = 1; k < scale; ++k)
+            std::copy_n(first, out.width(), reinterpret_cast<quint32*>(out.scanLine(y * scale + k)));
+    }
+    return out;
+}
+
 void Magnifier::setPixmap(const QPixmap& pixmap)
 {
     pixmap_ = pixmap;
-    update();
+    // Enlarged and read out here rather than in the paint: the label's new
+    // text then joins the same repaint instead of asking for another.
+    scaled_ = QImage();
+    if (!pixmap_.isNull()) {
+        const QImage source = pixmap_.toImage();
+        if (source.size() * scale_ == displaySize_)
+            scaled_ = enlarge(source, scale_);
+        if (scaled_.isNull())
+            scaled_ = source.scaled(displaySize_, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
+    }
+    // Sampled from the enlarged pixels, before the cross-hair covers them. A
+    // short source (never from cut()) is sampled at its nearest pixel.
+    if (!scaled_.isNull()) {
+        color_ = scaled_.pixelColor(std::min(displaySize_.width() / 2, scaled_.width() - 1),
+                                    std::min(displaySize_.height() / 2, scaled_.height() - 1));
+    } else {
+        color_ = QColor(Qt::black);
+    }
+    label_->setText(colorName());
+    view_->setImage(scaled_, color_);
 }
 
 QRect Magnifier::grabRect(const QPoint& cursor)
@@ -48,6 +142,8 @@ QRect Magnifier::grabRect() const
 QPixmap Magnifier::cut(const QPixmap& screenshot, const QPoint& cursor)
 {
     const QRect wanted = grabRect(cursor);
+    if (screenshot.rect().contains(wanted))
+        return screenshot.copy(wanted);
     QPixmap out(wanted.size());
     out.fill(Qt::black);
     const QRect inside = wanted.intersected(screenshot.rect());
@@ -60,38 +156,10 @@ QPixmap Magnifier::cut(const QPixmap& screenshot, const QPoint& cursor)
 
 void Magnifier::paintEvent(QPaintEvent*)
 {
-    const int w = displaySize_.width();
-    const int h = displaySize_.height();
-    const QPixmap scaled = pixmap_.isNull()
-        ? QPixmap()
-        : pixmap_.scaled(displaySize_, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation);
-
+    // Shows only under the colour text, and where the pixels leave the view
+    // uncovered.
     QPainter painter(this);
     painter.fillRect(rect(), QColor(0, 0, 0, 150));
-    painter.drawPixmap(0, 0, scaled);
-
-    painter.setPen(QPen(QColor(0, 100, 250, 200), 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
-    painter.drawLine(0, h / 2, w, h / 2);
-    painter.drawLine(w / 2, 0, w / 2, h);
-
-    // Sampled from the enlarged pixels, before the cross-hair covers them. A
-    // short source (never from cut()) is sampled at its nearest pixel.
-    if (!scaled.isNull()) {
-        const QPoint at(std::min(w / 2, scaled.width() - 1), std::min(h / 2, scaled.height() - 1));
-        color_ = scaled.copy(QRect(at, QSize(1, 1))).toImage().pixelColor(0, 0);
-    } else {
-        color_ = QColor(Qt::black);
-    }
-
-    painter.setPen(QPen(color_, 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
-    painter.drawLine(w / 2 - 2, h / 2, w / 2 + 3, h / 2);
-
-    painter.setPen(Qt::white);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(0, 0, w - 1, h - 1);
-    painter.end();
-
-    label_->setText(colorName());
 }
 
 CircleCursor::CircleCursor(int width, QObject* parent)

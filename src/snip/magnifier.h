@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QObject>
 #include <QPixmap>
 #include <QWidget>
 
 class QLabel;
+class MagnifierView;
 
 // The panel that follows the mouse while a region is picked: the pixels
 // around the cursor five times enlarged, a cross-hair, and the colour under
@@ -26,6 +28,10 @@ public:
     // the centre of the view stays the pixel under the cursor.
     static QPixmap cut(const QPixmap& screenshot, const QPoint& cursor);
 
+    // Each pixel of a 32-bit image as a scale x scale block; a null image
+    // for other depths.
+    static QImage enlarge(const QImage& source, int scale);
+
     // "#rrggbb", lower case.
     QString colorName() const { return color_.name(); }
     QColor color() const { return color_; }
@@ -38,7 +44,9 @@ protected:
 
 private:
     QLabel* label_ = nullptr;
+    MagnifierView* view_ = nullptr;
     QPixmap pixmap_;
+    QImage scaled_;
     int scale_ = SCALE;
     QSize sourceSize_ = sourceSize();
     QSize displaySize_;

@@ -684,7 +684,6 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
             at.setY(pos.y() - 10 - magnifier_->height());
         magnifier_->move(at);
         magnifier_->show();
-        magnifier_->update();
         break;
     }
     }

@@ -86,6 +86,53 @@ private slots:
         QVERIFY(m.colorName().startsWith(QLatin1Char('#')));
     }
 
+    void enlargingMatchesTheToolkitsFastScaling()
+    {
+        // Random pixels in the formats a grab and a cut give.
+        for (const QImage::Format format : { QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied }) {
+            QImage source(Magnifier::sourceSize(), format);
+            quint32 seed = 12345;
+            for (int y = 0; y < source.height(); ++y) {
+                auto* line = reinterpret_cast<quint32*>(source.scanLine(y));
+                for (int x = 0; x < source.width(); ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    line[x] = seed | 0xff000000u;
+                }
+            }
+            const QImage mine = Magnifier::enlarge(source, Magnifier::SCALE);
+            const QImage toolkit = QPixmap::fromImage(source)
+                                       .scaled(QSize(155, 125), Qt::KeepAspectRatioByExpanding, Qt::FastTransformation)
+                                       .toImage();
+            QCOMPARE(mine.convertToFormat(QImage::Format_ARGB32), toolkit.convertToFormat(QImage::Format_ARGB32));
+        }
+        QVERIFY(Magnifier::enlarge(QImage(4, 4, QImage::Format_Indexed8), 5).isNull());
+    }
+
+    void viewCoversWhatIsBeneathOnlyTheTextShowsThrough()
+    {
+        QImage source(31, 25, QImage::Format_RGB32);
+        source.fill(QColor(0, 200, 0));
+        QWidget overlay;
+        overlay.resize(400, 400);
+        overlay.setAutoFillBackground(true);
+        QPalette palette = overlay.palette();
+        palette.setColor(QPalette::Window, QColor(255, 0, 0));
+        overlay.setPalette(palette);
+        Magnifier m(&overlay);
+        m.move(50, 60);
+        m.show();
+        m.setPixmap(QPixmap::fromImage(source));
+        const QImage shot = overlay.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        // The enlarged pixels hide the red beneath; the dimmed red shows
+        // beside the colour text.
+        QCOMPARE(shot.pixelColor(50 + 20, 60 + 20), QColor(0, 200, 0));
+        QCOMPARE(shot.pixelColor(50 + 150, 60 + 120), QColor(0, 200, 0));
+        const QColor strip = shot.pixelColor(50 + 3, 60 + 150);
+        QVERIFY2(strip.red() > 80 && strip.red() < 140 && strip.green() == 0, qPrintable(strip.name()));
+        QCOMPARE(shot.pixelColor(10, 10), QColor(255, 0, 0));
+        QCOMPARE(m.colorName(), QStringLiteral("#00c800"));
+    }
+
     void circleCursorIsCappedAt49()
     {
         CircleCursor cursor(20);
