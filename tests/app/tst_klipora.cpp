@@ -167,7 +167,7 @@ private slots:
         // 1: a browser's image copy (HTML plus image) is the image, centred
         startOwner(QStringLiteral("image+html"));
         QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(1), 10000);
-        QCOMPARE(tagCount(QStringLiteral("IAMGE")), 1);
+        QVERIFY(tagCount(QStringLiteral("IAMGE")) >= 1);
         QCOMPARE(app.history().back().image.toImage().convertToFormat(QImage::Format_RGB32), pattern(40, 30));
         QRect centred(0, 0, 40, 30);
         centred.moveCenter(first.center());
@@ -176,7 +176,8 @@ private slots:
         // 3: a snip of our own lands where it was taken
         startOwner(QStringLiteral("image+qpoint"));
         QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(2), 10000);
-        QCOMPARE(tagCount(QStringLiteral("SNIP")), 1);
+        const int snips = tagCount(QStringLiteral("SNIP"));
+        QVERIFY(snips >= 1);
         QCOMPARE(app.history().back().position, QPoint(120, 45));
         QCOMPARE(app.history().back().image.toImage().convertToFormat(QImage::Format_RGB32), pattern(50, 20));
 
@@ -186,7 +187,7 @@ private slots:
         startOwner(QStringLiteral("image"));
         QTest::qWait(1500);
         QCOMPARE(app.history().size(), size_t(2));
-        QCOMPARE(tagCount(QStringLiteral("SNIP")), 1);
+        QCOMPARE(tagCount(QStringLiteral("SNIP")), snips);
         stopOwner();
 
         // 2: rich text is rendered as HTML at the cursor
@@ -194,7 +195,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(QCursor::pos(), QPoint(300, 200), 5000);
         xclip("<b>bold</b> and <i>italic</i>", QStringLiteral("text/html"));
         QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(3), 10000);
-        QCOMPARE(tagCount(QStringLiteral("HTML")), 1);
+        // X may announce one copy twice: the tag can repeat, the entry cannot
+        QVERIFY(tagCount(QStringLiteral("HTML")) >= 1);
+        QTest::qWait(500);
+        QCOMPARE(app.history().size(), size_t(3));
         QCOMPARE(app.history().back().position, QPoint(300, 200));
         QVERIFY(!app.history().back().image.isNull());
 
@@ -204,7 +208,7 @@ private slots:
         QVERIFY(pattern(64, 48).save(png));
         xclip(QUrl::fromLocalFile(png).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
         QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), size_t(4), 10000);
-        QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), 1);
+        QVERIFY(tagCount(QStringLiteral("IMAGE URL")) >= 1);
         QCOMPARE(app.history().back().image.size(), QSize(64, 48));
         centred = QRect(0, 0, 64, 48);
         centred.moveCenter(first.center());
@@ -214,28 +218,32 @@ private slots:
         const QString mixed = dir.filePath(QStringLiteral("shot.Png"));
         QVERIFY(QFile::copy(png, mixed));
         int textsBefore = tagCount(QStringLiteral("TEXT"));
+        const int urls = tagCount(QStringLiteral("IMAGE URL"));
         xclip(QUrl::fromLocalFile(mixed).toEncoded() + "\r\n", QStringLiteral("text/uri-list"));
-        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 1, 10000);
-        QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")) > textsBefore, 10000);
+        QTest::qWait(500);
+        QCOMPARE(tagCount(QStringLiteral("IMAGE URL")), urls);
 
         // 5: plain text is rendered at the cursor
         textsBefore = tagCount(QStringLiteral("TEXT"));
         const size_t sizeBefore = app.history().size();
         xclip("hello, pinned world");
-        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 1, 10000);
-        QCOMPARE(app.history().size(), sizeBefore + 1);
+        QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")) > textsBefore, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(app.history().size(), sizeBefore + 1, 10000);
         QCOMPARE(app.history().back().position, QPoint(300, 200));
         QCOMPARE(app.history().back().image.toImage(), renderClipboardText(QStringLiteral("hello, pinned world")).toImage());
 
         // the same copy announced again is one entry, not two of the ten
+        const int textsOnce = tagCount(QStringLiteral("TEXT"));
         xclip("hello, pinned world");
-        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), textsBefore + 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")) > textsOnce, 10000);
+        QTest::qWait(500);
         QCOMPARE(app.history().size(), sizeBefore + 1);
 
         // 6: a colour is logged and not kept
         const size_t sizeBeforeColour = app.history().size();
         xclip(QByteArray("\xff\xff\x00\x00\x00\x00\xff\xff", 8), QStringLiteral("application/x-color"));
-        QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("COLOR")), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("COLOR")) >= 1, 10000);
         QCOMPARE(app.history().size(), sizeBeforeColour);
     }
 
@@ -245,7 +253,7 @@ private slots:
         for (int i = 1; i <= 12; ++i) {
             const int before = tagCount(QStringLiteral("TEXT"));
             xclip(QStringLiteral("copy number %1").arg(i).toUtf8());
-            QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")), before + 1, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("TEXT")) > before, 10000);
         }
         QCOMPARE(app.history().size(), size_t(10));
         QCOMPARE(app.history().back().image.toImage(),
@@ -272,7 +280,7 @@ private slots:
             mime->setImageData(image);
             mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(QPoint(10 * i, 20 + i)));
             QGuiApplication::clipboard()->setMimeData(mime);
-            QTRY_COMPARE_WITH_TIMEOUT(tagCount(QStringLiteral("SNIP")), snipsBefore + i + 1, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(tagCount(QStringLiteral("SNIP")) >= snipsBefore + i + 1, 10000);
         }
         QCOMPARE(app.history().size(), size_t(10));
         QVERIFY(PackedImage::waitForPending(30000));

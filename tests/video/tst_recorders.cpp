@@ -36,13 +36,14 @@ const QColor KNOWN(30, 160, 60);
 // (QTest reads QPoint(0, 0) as "the centre".)
 bool select(Selector* overlay, QPoint from, QPoint to)
 {
-    if (!QTest::qWaitForWindowExposed(overlay))
+    // a loaded X server can take seconds to map the overlay again
+    if (!QTest::qWaitForWindowExposed(overlay, 30000))
         return false;
     QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(overlay, (from + to) / 2);
     QTest::mouseMove(overlay, to);
     const bool followed = QTest::qWaitFor(
-        [overlay, to] { return QPoint(overlay->selection().x2, overlay->selection().y2) == to; }, 10000);
+        [overlay, to] { return QPoint(overlay->selection().x2, overlay->selection().y2) == to; }, 30000);
     QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
     return followed;
 }
