@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 
 #include "core/config.h"
@@ -90,38 +91,29 @@ Klipora::Klipora(QWidget* parent)
     if (!sheet.isEmpty())
         setStyleSheet(sheet);
 
-    screenShoter_ = new ScreenShoter(this);
-    recorder_ = new ScreenRecorder(this);
-    gifCapturer_ = new GifCapturer(this);
-    connect(screenShoter_, &ScreenShoter::FIX_IMAGE, this, &Klipora::pinImage);
-
+    // Only what the tray icon and the hotkeys need is built before the icon
+    // shows; the capture tools and the settings window follow at once from
+    // the event loop, or earlier when something asks for them.
     tray_ = new QSystemTrayIcon(this);
 
     snipHotkey_ = new QxtGlobalShortcut(this);
     pinHotkey_ = new QxtGlobalShortcut(this);
     gifHotkey_ = new QxtGlobalShortcut(this);
     recordHotkey_ = new QxtGlobalShortcut(this);
-    connect(snipHotkey_, &QxtGlobalShortcut::activated, screenShoter_, &ScreenShoter::start);
+    connect(snipHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenShoter()->start(); });
     connect(pinHotkey_, &QxtGlobalShortcut::activated, this, &Klipora::pinLastImage);
-    connect(recordHotkey_, &QxtGlobalShortcut::activated, recorder_, &ScreenRecorder::record);
-    connect(gifHotkey_, &QxtGlobalShortcut::activated, gifCapturer_, &GifCapturer::record);
+    connect(recordHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenRecorder()->record(); });
+    connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { gifCapturer()->record(); });
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
-
-    settings_ = new SettingWindow(this);
 
     buildTrayMenu();
     updateConfig();
 
-    connect(screenShoter_, &ScreenShoter::SHOW_MESSAGE, this,
-            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
-    connect(recorder_, &ScreenRecorder::SHOW_MESSAGE, this,
-            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
-    connect(gifCapturer_, &GifCapturer::SHOW_MESSAGE, this,
-            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Klipora::finishRecordings);
-
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Klipora::clipboardChanged);
+
+    QTimer::singleShot(0, this, &Klipora::continueStartup);
     qInfo() << "initialized.";
 }
 
@@ -133,19 +125,93 @@ void Klipora::retranslate()
     (void)windowTitle();
 }
 
+void Klipora::continueStartup()
+{
+    // Each step is its own turn of the event loop, so the tray icon, its menu
+    // and the hotkeys answer between them.
+    if (!screenShoter_) {
+        buildTools();
+    } else if (!warmedUp_) {
+        // The one-time costs of a first capture, paid now rather than while
+        // the user waits for the overlay. None of it holds a desktop-sized
+        // buffer.
+        screenShoter_->warmUp();
+        recorder_->warmUp();
+        gifCapturer_->warmUp();
+        warmedUp_ = true;
+    } else if (!settings_) {
+        buildSettings();
+    }
+    if (isFullyBuilt())
+        qInfo() << "ready.";
+    else
+        QTimer::singleShot(0, this, &Klipora::continueStartup);
+}
+
+void Klipora::buildTools()
+{
+    if (screenShoter_)
+        return;
+    screenShoter_ = new ScreenShoter(this);
+    recorder_ = new ScreenRecorder(this);
+    gifCapturer_ = new GifCapturer(this);
+    connect(screenShoter_, &ScreenShoter::FIX_IMAGE, this, &Klipora::pinImage);
+    connect(screenShoter_, &ScreenShoter::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
+    connect(recorder_, &ScreenRecorder::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
+    connect(gifCapturer_, &GifCapturer::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
+    applyToolSettings();
+}
+
+void Klipora::buildSettings()
+{
+    if (!settings_)
+        settings_ = new SettingWindow(this);
+}
+
+ScreenShoter* Klipora::screenShoter()
+{
+    buildTools();
+    return screenShoter_;
+}
+
+ScreenRecorder* Klipora::screenRecorder()
+{
+    buildTools();
+    return recorder_;
+}
+
+GifCapturer* Klipora::gifCapturer()
+{
+    buildTools();
+    return gifCapturer_;
+}
+
+SettingWindow* Klipora::settingWindow()
+{
+    buildSettings();
+    return settings_;
+}
+
 void Klipora::buildTrayMenu()
 {
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("sys_tray_menu"));
 
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"), screenShoter_, &ScreenShoter::start);
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), recorder_, &ScreenRecorder::record);
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), gifCapturer_, &GifCapturer::record);
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"), this,
+                     [this] { screenShoter()->start(); });
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), this,
+                     [this] { screenRecorder()->record(); });
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), this,
+                     [this] { gifCapturer()->record(); });
     menu_->addSeparator();
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"), this, [this] {
-        settings_->show();
-        settings_->raise();
-        settings_->activateWindow();
+        SettingWindow* settings = settingWindow();
+        settings->show();
+        settings->raise();
+        settings->activateWindow();
     });
     menu_->addSeparator();
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/exit")), tr("Quit"), [] { QCoreApplication::exit(0); });
@@ -231,6 +297,15 @@ void Klipora::updateConfig()
         }
     }
 
+    applyToolSettings();
+}
+
+void Klipora::applyToolSettings()
+{
+    // tools built later read the settings then
+    if (!screenShoter_)
+        return;
+    Config& config = Config::instance();
     recorder_->setFramerate(jsonInt(config["record"]["framerate"], 30));
     gifCapturer_->setFramerate(jsonInt(config["gif"]["framerate"], 6));
     screenShoter_->updateTheme();
@@ -240,6 +315,8 @@ void Klipora::updateConfig()
 
 void Klipora::finishRecordings()
 {
+    if (!recorder_)
+        return;
     recorder_->finishNow();
     gifCapturer_->finishNow();
 }

@@ -42,10 +42,13 @@ public:
     const std::deque<HistoryEntry>& history() const { return history_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return menu_; }
-    SettingWindow* settingWindow() const { return settings_; }
-    ScreenShoter* screenShoter() const { return screenShoter_; }
-    ScreenRecorder* screenRecorder() const { return recorder_; }
-    GifCapturer* gifCapturer() const { return gifCapturer_; }
+    // Built just after the tray icon shows, or here if asked for sooner.
+    SettingWindow* settingWindow();
+    ScreenShoter* screenShoter();
+    ScreenRecorder* screenRecorder();
+    GifCapturer* gifCapturer();
+    // Whether the start-up work left for the event loop is done.
+    bool isFullyBuilt() const { return settings_ && warmedUp_; }
 
     static constexpr int HISTORY_SIZE = 10;
 
@@ -60,6 +63,11 @@ public slots:
 
 private:
     void buildTrayMenu();
+    void buildTools();
+    void buildSettings();
+    // Runs the next piece of start-up work, one per turn of the event loop.
+    void continueStartup();
+    void applyToolSettings();
     void append(const QImage& image, const QPoint& pos);
 
     // Lets a recording in progress finish its file before the program ends.
@@ -86,6 +94,7 @@ private:
         bool failed = false;
     };
     HotkeyState hotkeyStates_[HOTKEY_COUNT];
+    bool warmedUp_ = false;
 };
 
 // Off-screen renderings of clipboard text for the pin history, capped so that

@@ -193,6 +193,20 @@ void Selector::exit()
     background = QPixmap();
 }
 
+void Selector::warmUp()
+{
+    // a tool in use has paid for all of it already
+    if (status != IDLE || isVisible())
+        return;
+    ensurePolished();
+    // Created, not mapped: nothing shows and the server holds no pixels yet.
+    winId();
+    // Renders the size read-out once so its font is loaded.
+    QImage scratch(info->size(), QImage::Format_ARGB32_Premultiplied);
+    info->showSize(QSize(0, 0));
+    info->render(&scratch);
+}
+
 void Selector::setBorderColor(const QColor& color)
 {
     pen.setColor(color);

@@ -58,6 +58,10 @@ public:
     QPen borderPen() const { return pen; }
     QColor currentMaskColor() const { return maskColor; }
 
+    // Pays the one-time costs of a first show (style polish, the native
+    // window, fonts) while idle, without holding any desktop-sized buffer.
+    virtual void warmUp();
+
 signals:
     void captured();
     void moved();

@@ -121,6 +121,20 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     registerShortcuts();
 }
 
+void ScreenShoter::warmUp()
+{
+    if (Selector::status != IDLE || isVisible())
+        return;
+    Selector::warmUp();
+    // The toolbar and its option menus are windows of their own.
+    menu_->winId();
+    for (Graph t : ImageEditMenu::tools())
+        menu_->optionMenu(t)->winId();
+    // Rendered once, the toolbar has its icons decoded and its font loaded.
+    QImage scratch(menu_->size(), QImage::Format_ARGB32_Premultiplied);
+    menu_->render(&scratch);
+}
+
 void ScreenShoter::registerShortcuts()
 {
     auto add = [this](const QKeySequence& keys, std::function<void()> action) {

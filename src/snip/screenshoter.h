@@ -55,6 +55,8 @@ public:
 
     explicit ScreenShoter(QWidget* parent = nullptr);
 
+    void warmUp() override;
+
     // The canvas cut to the selection, right and bottom edges included.
     QPixmap snippedImage();
     QRect snippedRect() const;

@@ -18,6 +18,9 @@
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "klipora.h"
+#include "snip/screenshoter.h"
+#include "video/screenrecorder.h"
+#include "widgets/settingwindow.h"
 #include "testutil.h"
 #include "widgets/retranslatable.h"
 
@@ -152,6 +155,105 @@ private slots:
         QTimer::singleShot(0, quit, &QAction::trigger);
         QTimer::singleShot(20000, [] { QCoreApplication::exit(99); }); // guard
         QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
+    void trayEntriesWorkBeforeTheEventLoopTurns()
+    {
+        {
+            Klipora app;
+            // what the tray icon offers at once must work before the rest of
+            // the start-up has had its turn
+            app.trayMenu()->actions().at(0)->trigger();
+            ScreenShoter* shoter = app.screenShoter();
+            QCOMPARE(shoter->currentStatus(), int(Selector::STARTED));
+            QVERIFY(!shoter->screenshot().isNull());
+            QTRY_VERIFY_WITH_TIMEOUT(shoter->isVisible(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(app.isFullyBuilt(), 10000);
+            QTest::qWait(200);
+            // warming up a tool that is in use leaves it as the user sees it
+            const QString size = shoter->sizeInfo()->text();
+            QCOMPARE(size, QStringLiteral("%1 x %2").arg(shoter->selectedRect().width()).arg(shoter->selectedRect().height()));
+            shoter->warmUp();
+            QVERIFY(shoter->isVisible());
+            QCOMPARE(shoter->currentStatus(), int(Selector::STARTED));
+            QCOMPARE(shoter->sizeInfo()->text(), size);
+            shoter->exit();
+            QVERIFY(!shoter->isVisible());
+        }
+        {
+            Klipora app;
+            QAction* settings = app.trayMenu()->actions().at(4);
+            QCOMPARE(settings->text(), QStringLiteral("Settings"));
+            settings->trigger();
+            QVERIFY(app.settingWindow()->isVisible());
+            QCOMPARE(app.findChildren<SettingWindow*>().size(), 1);
+            app.settingWindow()->close();
+        }
+    }
+
+    void idleStartUpShowsNothingAndGrabsNothing()
+    {
+        json& framerate = Config::instance()["record"]["framerate"];
+        json& mask = Config::instance()["snip"]["selector"]["mask"]["color"];
+        const json oldFramerate = framerate;
+        const json oldMask = mask;
+        framerate = 17;
+        mask = "#64102030";
+        Klipora app;
+        QTRY_VERIFY_WITH_TIMEOUT(app.isFullyBuilt(), 10000);
+        QTest::qWait(200);
+        // only the tray icon is on screen
+        for (QWidget* w : app.findChildren<QWidget*>())
+            QVERIFY2(!w->isVisible(), w->metaObject()->className());
+        // no desktop-sized buffer before a capture
+        QVERIFY(app.screenShoter()->screenshot().isNull());
+        QVERIFY(app.screenShoter()->history().empty());
+        // tools built after the configuration was read still follow it
+        QCOMPARE(app.screenRecorder()->framerate(), 17);
+        QCOMPARE(app.screenShoter()->currentMaskColor(), QColor(0x10, 0x20, 0x30, 0x64));
+        QCOMPARE(app.findChildren<ScreenShoter*>().size(), 1);
+        QCOMPARE(app.findChildren<SettingWindow*>().size(), 1);
+        framerate = oldFramerate;
+        mask = oldMask;
+    }
+
+    void firstCaptureAfterStartShowsTheFrozenDesktop()
+    {
+        // a red window under the cursor, on the plain desktop
+        QWidget red;
+        red.setWindowTitle(QStringLiteral("red"));
+        red.setStyleSheet(QStringLiteral("background: #ff0000"));
+        red.setGeometry(200, 150, 300, 200);
+        red.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&red, 10000));
+        QVERIFY(testutil::movePointer(QPoint(420, 300)));
+        QTest::qWait(300);
+        const QPoint onRed(230, 180);
+        const QPoint onDesktop(900, 600);
+        const QColor desktop = testutil::screenPixel(onDesktop);
+        QCOMPARE(testutil::screenPixel(onRed), QColor(Qt::red));
+
+        Klipora app;
+        QTRY_VERIFY_WITH_TIMEOUT(app.isFullyBuilt(), 10000);
+        ScreenShoter* shoter = app.screenShoter();
+        shoter->start();
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->selectedRect().contains(onRed), 10000);
+        QTest::qWait(300);
+        // the proposed window shows as it was (under the selection's almost
+        // clear brush), the rest of the desktop dimmed
+        const auto near = [](const QColor& a, const QColor& b) {
+            return qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 && qAbs(a.blue() - b.blue()) <= 2;
+        };
+        const QColor inside = testutil::screenPixel(onRed);
+        QVERIFY2(near(inside, Qt::red), qPrintable(inside.name()));
+        const QColor mask = shoter->currentMaskColor();
+        const auto dim = [&mask](int c, int m) { return (c * (255 - mask.alpha()) + m * mask.alpha()) / 255; };
+        const QColor outside = testutil::screenPixel(onDesktop);
+        const QColor dimmed(dim(desktop.red(), mask.red()), dim(desktop.green(), mask.green()),
+                            dim(desktop.blue(), mask.blue()));
+        QVERIFY2(near(outside, dimmed), qPrintable(outside.name() + QStringLiteral(" for ") + dimmed.name()));
+        shoter->exit();
     }
 
     void clipboardBranches()
