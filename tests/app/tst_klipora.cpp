@@ -256,6 +256,30 @@ private slots:
         shoter->exit();
     }
 
+    void programPaintsWithoutAGlDriver()
+    {
+        // A GL driver would cost the first capture tens of milliseconds and
+        // the process tens of megabytes, for windows painted in software.
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));
+        program.setProcessEnvironment(env);
+        program.setProgram(QStringLiteral(KLIPORA_BIN_DIR "/klipora"));
+        program.start();
+        QVERIFY(program.waitForStarted(10000));
+        QByteArray log;
+        // by then the overlays and their toolbars have their windows
+        QTRY_VERIFY_WITH_TIMEOUT((log += program.readAllStandardError()).contains("ready."), 20000);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt5Widgets"));
+        QVERIFY(!mapped.contains("xcbglintegrations"));
+        QVERIFY(!mapped.contains("_dri.so"));
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
+    }
+
     void clipboardBranches()
     {
         Klipora app;
