@@ -21,18 +21,25 @@ ColorDialogButton::~ColorDialogButton()
 
 void ColorDialogButton::init()
 {
+    connect(this, &ColorButton::clicked, this, [this](QColor color) {
+        QColorDialog* d = dialog();
+        d->setCurrentColor(color);
+        d->show();
+        d->raise();
+        d->activateWindow();
+    });
+}
+
+QColorDialog* ColorDialogButton::dialog()
+{
+    if (dialog_)
+        return dialog_;
     dialog_ = new QColorDialog();
     dialog_->setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
     dialog_->setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
-
-    connect(this, &ColorButton::clicked, this, [this](QColor color) {
-        dialog_->setCurrentColor(color);
-        dialog_->show();
-        dialog_->raise();
-        dialog_->activateWindow();
-    });
     connect(dialog_, &QColorDialog::colorSelected, this, [this](const QColor& color) {
         if (color.isValid())
             setColor(color);
     });
+    return dialog_;
 }

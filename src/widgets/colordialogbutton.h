@@ -14,7 +14,9 @@ public:
     explicit ColorDialogButton(QWidget* parent = nullptr);
     ~ColorDialogButton() override;
 
-    QColorDialog* dialog() const { return dialog_; }
+    // Built at first use: a dialog per colour button made every start-up
+    // pay for a dozen dialogs nobody had opened yet.
+    QColorDialog* dialog();
 
 private:
     void init();

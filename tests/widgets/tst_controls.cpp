@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -301,12 +302,22 @@ private slots:
         ColorPanel panel;
         panel.show();
         QSignalSpy spy(&panel, &ColorPanel::changed);
-        QColorDialog* dialog = panel.currentButton()->dialog();
+        const auto dialogs = [] {
+            QList<QColorDialog*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QColorDialog*>(w))
+                    found << d;
+            return found;
+        };
+        // built when first opened, not with every colour button
+        QCOMPARE(dialogs().size(), 0);
+        QTest::mouseClick(panel.currentButton(), Qt::LeftButton);
+        QCOMPARE(dialogs().size(), 1);
+        QColorDialog* dialog = dialogs().first();
+        QCOMPARE(panel.currentButton()->dialog(), dialog);
         QVERIFY(dialog->testOption(QColorDialog::ShowAlphaChannel));
         QVERIFY(dialog->testOption(QColorDialog::DontUseNativeDialog));
         QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
-
-        QTest::mouseClick(panel.currentButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 5000);
         QVERIFY(!dialog->isModal());
         QCOMPARE(dialog->currentColor(), QColor(Qt::red));
