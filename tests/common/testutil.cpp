@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScreen>
 #include <QProcess>
 #include <QCursor>
 #include <QRegularExpression>
@@ -211,6 +214,30 @@ QColor screenPixel(const QPoint& p)
                                   QStringLiteral("8"), QStringLiteral("txt:-") });
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("#([0-9A-Fa-f]{6})")).match(QString::fromUtf8(r.out));
     return m.hasMatch() ? QColor(QStringLiteral("#") + m.captured(1)) : QColor();
+}
+
+} // namespace testutil
+
+namespace testutil {
+
+PatternWindow::PatternWindow(const std::function<QColor(int, int)>& colourAt)
+    : QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint)
+{
+    const QSize size = QGuiApplication::primaryScreen()->size();
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = colourAt(x, y).rgb();
+    }
+    pattern = QPixmap::fromImage(image);
+    setGeometry(QRect(QPoint(0, 0), size));
+}
+
+void PatternWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, pattern);
 }
 
 } // namespace testutil

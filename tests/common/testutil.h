@@ -58,8 +58,11 @@ bool setCapsLock(bool on);
 } // namespace testutil
 
 #include <QColor>
+#include <QPixmap>
 #include <QRect>
 #include <QWidget>
+
+#include <functional>
 
 namespace testutil {
 
@@ -70,6 +73,20 @@ QRect x11FrameRect(QWidget* window);
 // Moves the real pointer (XTEST through xdotool) and waits until this process
 // sees it there.
 bool movePointer(const QPoint& globalPos);
+
+// Known content under an overlay: an unmanaged window over the whole primary
+// screen, each pixel coloured by colourAt(x, y).
+class PatternWindow : public QWidget
+{
+public:
+    explicit PatternWindow(const std::function<QColor(int, int)>& colourAt);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap pattern;
+};
 
 } // namespace testutil
 

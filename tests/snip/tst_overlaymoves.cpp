@@ -20,34 +20,6 @@ QColor patternAt(int x, int y)
     return QColor((x * 7) % 256, (y * 5) % 256, ((x / 37) * 40 + (y / 29) * 30) % 256);
 }
 
-class PatternWindow : public QWidget
-{
-public:
-    PatternWindow()
-        : QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint)
-    {
-        const QSize size = QGuiApplication::primaryScreen()->size();
-        QImage image(size, QImage::Format_RGB32);
-        for (int y = 0; y < size.height(); ++y) {
-            auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < size.width(); ++x)
-                line[x] = patternAt(x, y).rgb();
-        }
-        pattern = QPixmap::fromImage(image);
-        setGeometry(QRect(QPoint(0, 0), size));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.drawPixmap(0, 0, pattern);
-    }
-
-private:
-    QPixmap pattern;
-};
-
 // Counts the overlay's own paints.
 class CountingShoter : public ScreenShoter
 {
@@ -108,7 +80,7 @@ class TestOverlayMoves : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<PatternWindow> background;
+    std::unique_ptr<testutil::PatternWindow> background;
     std::unique_ptr<CountingShoter> shoter;
 
     void startOverlay()
@@ -127,7 +99,7 @@ private slots:
     {
         initResources();
         QVERIFY(testutil::haveX11());
-        background = std::make_unique<PatternWindow>();
+        background = std::make_unique<testutil::PatternWindow>(patternAt);
         background->show();
         QVERIFY(QTest::qWaitForWindowExposed(background.get(), 10000));
         QTest::qWait(300);

@@ -37,35 +37,6 @@ QColor patternAt(int x, int y)
     return QColor(x % 256, y % 256, ((x / 256) * 40 + (y / 256) * 30) % 256);
 }
 
-// Known content under the overlay: an unmanaged window over the whole screen.
-class PatternWindow : public QWidget
-{
-public:
-    PatternWindow()
-        : QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint)
-    {
-        const QSize size = QGuiApplication::primaryScreen()->size();
-        QImage image(size, QImage::Format_RGB32);
-        for (int y = 0; y < size.height(); ++y) {
-            auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < size.width(); ++x)
-                line[x] = patternAt(x, y).rgb();
-        }
-        pattern = QPixmap::fromImage(image);
-        setGeometry(QRect(QPoint(0, 0), size));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.drawPixmap(0, 0, pattern);
-    }
-
-private:
-    QPixmap pattern;
-};
-
 QString num(int v)
 {
     return QString::number(v);
@@ -147,7 +118,7 @@ class TestScreenShoter : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<PatternWindow> background;
+    std::unique_ptr<testutil::PatternWindow> background;
     std::unique_ptr<ScreenShoter> shoter;
     QStringList asked;
     QString answer;
@@ -186,7 +157,7 @@ private slots:
         initResources();
         qRegisterMetaType<QSystemTrayIcon::MessageIcon>();
         QVERIFY(testutil::haveX11());
-        background = std::make_unique<PatternWindow>();
+        background = std::make_unique<testutil::PatternWindow>(patternAt);
         background->show();
         QVERIFY(QTest::qWaitForWindowExposed(background.get(), 10000));
         QTest::qWait(300);
