@@ -7,6 +7,12 @@ dir=${1:-build}
 type=${2:-RelWithDebInfo}
 shift $(( $# > 2 ? 2 : $# ))
 case "$dir" in /*) ;; *) dir="$root/$dir" ;; esac
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+launcher=()
+# a compiler cache, where one is installed, makes rebuilds of other checkouts cheap
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_NOHASHDIR=1
+fi
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
 # two cores: more jobs only thrash
 cmake --build "$dir" -- -j"$(nproc)"
