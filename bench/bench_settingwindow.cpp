@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     trs::initLanguages();
     Config::instance();
     // the login entry is written on every build; keep it out of the way
-    Config::instance()["kliporaautorun"] = false;
+    Config::instance().set(Config::AutoRun, false);
 
     std::vector<double> build, firstShow, tabSwitch;
     for (int i = 0; i < 15; ++i) {

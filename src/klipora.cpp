@@ -106,6 +106,8 @@ Klipora::Klipora(QWidget* parent)
     connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { gifCapturer()->record(); });
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
+    connect(&Config::instance(), &Config::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
 
     buildTrayMenu();
     updateConfig();
@@ -265,7 +267,8 @@ void Klipora::updateConfig()
 {
     Config& config = Config::instance();
     QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_};
-    const char* const sections[HOTKEY_COUNT] = {"snip", "pin", "gif", "record"};
+    const Config::Key keys[HOTKEY_COUNT] = {Config::SnipHotkey, Config::PinHotkey, Config::GifHotkey,
+                                            Config::RecordHotkey};
 
     // Every spin-box step ends up here: leave hotkeys that are in effect and
     // unchanged alone. Release all changed ones before registering any, so two
@@ -273,7 +276,7 @@ void Klipora::updateConfig()
     QKeySequence wanted[HOTKEY_COUNT];
     bool redo[HOTKEY_COUNT];
     for (int i = 0; i < HOTKEY_COUNT; ++i) {
-        wanted[i] = QKeySequence(jsonString(config[sections[i]]["hotkey"]), QKeySequence::NativeText);
+        wanted[i] = config.hotkey(keys[i]);
         HotkeyState& state = hotkeyStates_[i];
         redo[i] = !state.registered || wanted[i] != state.sequence;
         if (redo[i] && state.registered) {
@@ -306,8 +309,8 @@ void Klipora::applyToolSettings()
     if (!screenShoter_)
         return;
     Config& config = Config::instance();
-    recorder_->setFramerate(jsonInt(config["record"]["framerate"], 30));
-    gifCapturer_->setFramerate(jsonInt(config["gif"]["framerate"], 6));
+    recorder_->setFramerate(config.integer(Config::RecordFramerate));
+    gifCapturer_->setFramerate(config.integer(Config::GifFramerate));
     screenShoter_->updateTheme();
     recorder_->updateTheme();
     gifCapturer_->updateTheme();

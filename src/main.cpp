@@ -35,7 +35,7 @@ int main(int argc, char* argv[])
     if (!menuSheet.isEmpty())
         app.setStyleSheet(menuSheet);
 
-    const QString language = jsonString(Config::instance()["language"]);
+    const QString language = Config::instance().string(Config::Language);
     qInfo().noquote().nospace() << "LANGUAGE: " << language;
     trs::initLanguages();
     trs::loadLanguage(language);

@@ -27,13 +27,6 @@ bool compositingManagerRunning()
 #endif
 }
 
-QColor parseColor(json& value)
-{
-    QColor color;
-    color.setNamedColor(QString::fromStdString(value.get<std::string>()));
-    return color;
-}
-
 enum Edge { TOP, BOTTOM, LEFT, RIGHT };
 
 } // namespace
@@ -242,12 +235,12 @@ void Selector::drawSelector(QPainter* p, Resizer r)
     p->drawRects(r.anchors());
 }
 
-void Selector::updateTheme(json& setting)
+void Selector::updateTheme(const SelectorTheme& theme)
 {
-    pen.setColor(parseColor(setting["border"]["color"]));
-    pen.setWidth(setting["border"]["width"].get<int>());
-    pen.setStyle(Qt::PenStyle(setting["border"]["style"].get<int>()));
-    maskColor = parseColor(setting["mask"]["color"]);
+    pen.setColor(theme.borderColor);
+    pen.setWidth(theme.borderWidth);
+    pen.setStyle(theme.borderStyle);
+    maskColor = theme.maskColor;
 }
 
 void Selector::mousePressEvent(QMouseEvent* event)

@@ -77,7 +77,7 @@ public slots:
     void setUseDetectWindow(bool use);
     virtual void exit();
     void drawSelector(QPainter* painter, Resizer box);
-    void updateTheme(json& setting);
+    void updateTheme(const SelectorTheme& theme);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

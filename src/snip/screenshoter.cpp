@@ -369,11 +369,7 @@ void ScreenShoter::redo()
 
 void ScreenShoter::updateTheme()
 {
-    try {
-        Selector::updateTheme(Config::instance()["snip"]["selector"]);
-    } catch (const json::exception& e) {
-        qCritical() << "bad snip selector settings:" << e.what();
-    }
+    Selector::updateTheme(Config::instance().selectorTheme(Config::Snip));
 }
 
 void ScreenShoter::modified(PaintType type)

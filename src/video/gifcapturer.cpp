@@ -11,7 +11,7 @@ QString gifTempFolder()
 }
 
 GifCapturer::GifCapturer(QWidget* parent)
-    : RecordSelector(new GifJob(), "gif", parent)
+    : RecordSelector(new GifJob(), Config::Gif, parent)
 {
 }
 

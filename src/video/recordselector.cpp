@@ -14,7 +14,7 @@ constexpr int GRAB_DELAY_MS = 150;
 
 } // namespace
 
-RecordSelector::RecordSelector(RecordJob* job, const char* section, QWidget* parent)
+RecordSelector::RecordSelector(RecordJob* job, Config::Section section, QWidget* parent)
     : Selector(parent)
     , job_(job)
     , menu_(new RecordMenu())
@@ -72,7 +72,7 @@ void RecordSelector::setFramerate(int fr)
 
 void RecordSelector::updateTheme()
 {
-    Selector::updateTheme(Config::instance()[section_]["selector"]);
+    Selector::updateTheme(Config::instance().selectorTheme(section_));
 }
 
 void RecordSelector::keyPressEvent(QKeyEvent* event)

@@ -36,8 +36,8 @@ public slots:
     void updateTheme();
 
 protected:
-    // Takes the job as its child; section is "record" or "gif".
-    RecordSelector(RecordJob* job, const char* section, QWidget* parent);
+    // Takes the job as its child; section is Record or Gif.
+    RecordSelector(RecordJob* job, Config::Section section, QWidget* parent);
 
     void keyPressEvent(QKeyEvent* event) override;
     void setup();
@@ -49,6 +49,6 @@ protected:
 private:
     RecordJob* job_ = nullptr;
     RecordMenu* menu_ = nullptr;
-    const char* section_ = nullptr;
+    Config::Section section_;
     int framerate_ = 30;
 };

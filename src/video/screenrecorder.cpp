@@ -5,7 +5,7 @@
 #include "video/videojob.h"
 
 ScreenRecorder::ScreenRecorder(QWidget* parent)
-    : RecordSelector(new VideoJob(), "record", parent)
+    : RecordSelector(new VideoJob(), Config::Record, parent)
 {
 }
 

@@ -74,13 +74,6 @@ QLabel* newNamedLabel(const QString& text, const char* name, QWidget* parent)
     return label;
 }
 
-QColor namedColor(const json& value)
-{
-    QColor color;
-    color.setNamedColor(jsonString(value));
-    return color;
-}
-
 } // namespace
 
 SettingWindow::SettingWindow(QWidget* parent)
@@ -142,9 +135,9 @@ SettingWindow::SettingWindow(QWidget* parent)
     layout->addWidget(tabs_);
 
     buildGeneral();
-    buildAppearance("snip", tr("Screenshot"), false);
-    buildAppearance("record", tr("Screen recording"), true);
-    buildAppearance("gif", tr("Gif recording"), true);
+    buildAppearance(Config::Snip, tr("Screenshot"));
+    buildAppearance(Config::Record, tr("Screen recording"));
+    buildAppearance(Config::Gif, tr("Gif recording"));
     buildShortcuts();
     buildAbout();
 }
@@ -208,7 +201,7 @@ void SettingWindow::buildGeneral()
     QWidget* page = newPage(tr("General"), &grid);
 
     autoRun_ = new QCheckBox(tr("Run on startup"), page);
-    autoRun_->setChecked(jsonBool(config_["kliporaautorun"]));
+    autoRun_->setChecked(config_.boolean(Config::AutoRun));
     grid->addWidget(autoRun_, 0, 0, 1, 2);
     // the login entry follows the stored choice every time the window is built
     setAutoRun(autoRun_->checkState());
@@ -219,14 +212,14 @@ void SettingWindow::buildGeneral()
     const QMap<QString, QString>& table = trs::languages();
     for (auto it = table.cbegin(); it != table.cend(); ++it)
         language->addItem(it.key(), it.value());
-    const int current = language->findData(jsonString(config_["language"]));
+    const int current = language->findData(config_.string(Config::Language));
     language->setCurrentIndex(current < 0 ? 0 : current);
     grid->addWidget(language, 1, 1, 1, 2);
     connect(language, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, language](int index) {
         QString code = language->itemData(index).toString();
         if (code.isEmpty())
             code = QStringLiteral("zh_CN");
-        config_.set(config_["language"], code);
+        config_.set(Config::Language, code);
         trs::setLanguage(code);
     });
 
@@ -236,51 +229,44 @@ void SettingWindow::buildGeneral()
     grid->setRowStretch(3, 1);
 }
 
-void SettingWindow::buildAppearance(const char* section, const QString& name, bool recording)
+void SettingWindow::buildAppearance(Config::Section section, const QString& name)
 {
     QGridLayout* grid = nullptr;
     QWidget* page = newPage(name, &grid);
-    const std::string key(section);
-    json& border = config_[key]["selector"]["border"];
+    const Config::SectionKeys keys = Config::keys(section);
+    const bool recording = keys.framerate != Config::KeyCount;
 
     grid->addWidget(newNamedLabel(tr("Apperance:"), "sub-title", page), 0, 1);
 
     grid->addWidget(new QLabel(tr("Border width"), page), 1, 1);
     auto* width = new QSpinBox(page);
-    width->setValue(jsonInt(border["width"]));
+    width->setRange(Config::minimum(keys.borderWidth), Config::maximum(keys.borderWidth));
+    width->setValue(config_.integer(keys.borderWidth));
     grid->addWidget(width, 1, 2, 1, 2);
-    connect(width, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, key](int value) {
-        config_[key]["selector"]["border"]["width"] = value;
-        emit config_.changed();
-    });
+    connect(width, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this, key = keys.borderWidth](int value) { config_.set(key, value); });
 
-    auto colorButton = [this, page, key](const json& value, const char* part) {
-        auto* button = new ColorDialogButton(namedColor(value), page);
-        const std::string where(part);
-        connect(button, &ColorDialogButton::changed, this, [this, key, where](QColor color) {
-            config_[key]["selector"][where]["color"] = color.name(QColor::HexArgb).toStdString();
-            emit config_.changed();
-        });
+    auto colorButton = [this, page](Config::Key key) {
+        auto* button = new ColorDialogButton(config_.color(key), page);
+        connect(button, &ColorDialogButton::changed, this, [this, key](QColor color) { config_.set(key, color); });
         return button;
     };
     grid->addWidget(new QLabel(tr("Border color"), page), 2, 1);
-    grid->addWidget(colorButton(border["color"], "border"), 2, 2, 1, 2);
+    grid->addWidget(colorButton(keys.borderColor), 2, 2, 1, 2);
 
     grid->addWidget(new QLabel(tr("Line type"), page), 3, 1);
     QComboBox* style = newComboBox(page);
     style->addItems({QStringLiteral("NoPen"), QStringLiteral("SolidLine"), QStringLiteral("DashLine"),
                      QStringLiteral("DotLine"), QStringLiteral("DashDotLine"), QStringLiteral("DashDotDotLine"),
                      QStringLiteral("CustomDashLine")});
-    const int pen = jsonInt(border["style"]);
+    const int pen = config_.integer(keys.borderStyle);
     style->setCurrentIndex(pen >= 0 && pen < style->count() ? pen : 0);
     grid->addWidget(style, 3, 2, 1, 2);
-    connect(style, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, key](int index) {
-        config_[key]["selector"]["border"]["style"] = index;
-        emit config_.changed();
-    });
+    connect(style, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this, key = keys.borderStyle](int index) { config_.set(key, index); });
 
     grid->addWidget(new QLabel(tr("Mask color"), page), 4, 1);
-    grid->addWidget(colorButton(config_[key]["selector"]["mask"]["color"], "mask"), 4, 2, 1, 2);
+    grid->addWidget(colorButton(keys.maskColor), 4, 2, 1, 2);
 
     if (!recording) {
         grid->setRowStretch(5, 1);
@@ -292,17 +278,15 @@ void SettingWindow::buildAppearance(const char* section, const QString& name, bo
 
     grid->addWidget(new QLabel(tr("Framerate"), page), 7, 1);
     auto* framerate = new QSpinBox(page);
-    // zero frames a second would only make the recorder fail
-    framerate->setMinimum(1);
-    framerate->setValue(jsonInt(config_[key]["framerate"]));
+    // zero frames a second would only make the recorder fail: the range says
+    framerate->setRange(Config::minimum(keys.framerate), Config::maximum(keys.framerate));
+    framerate->setValue(config_.integer(keys.framerate));
     grid->addWidget(framerate, 7, 2, 1, 2);
-    connect(framerate, QOverload<int>::of(&QSpinBox::valueChanged), this, [this, key](int value) {
-        config_[key]["framerate"] = value;
-        emit config_.changed();
-    });
+    connect(framerate, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this, key = keys.framerate](int value) { config_.set(key, value); });
 
     grid->addWidget(new QLabel(page), 8, 1);
-    const bool video = key == "record";
+    const bool video = section == Config::Record;
     grid->addWidget(newNamedLabel(video ? tr("Video Output:") : tr("GIF Output:"), "sub-outputpath", page), 9, 1);
 
     grid->addWidget(new QLabel(tr("Path"), page), 10, 1);
@@ -330,21 +314,21 @@ void SettingWindow::buildShortcuts()
 
     const struct {
         QString label;
-        const char* section;
+        Config::Key key;
     } rows[] = {
-        {tr("Screenshot"), "snip"},
-        {tr("Paste"), "pin"},
-        {tr("Video recording"), "record"},
-        {tr("Gif recording"), "gif"},
+        {tr("Screenshot"), Config::SnipHotkey},
+        {tr("Paste"), Config::PinHotkey},
+        {tr("Video recording"), Config::RecordHotkey},
+        {tr("Gif recording"), Config::GifHotkey},
     };
     int row = 1;
     for (const auto& r : rows) {
-        const std::string key(r.section);
+        const Config::Key key = r.key;
         grid->addWidget(new QLabel(r.label, page), row, 1);
-        auto* input = new ShortcutInput(QKeySequence(jsonString(config_[key]["hotkey"])), page);
+        auto* input = new ShortcutInput(config_.hotkey(key), page);
         grid->addWidget(input, row, 2, 1, 3);
         connect(input, &ShortcutInput::changed, this,
-                [this, key](QKeySequence sequence) { config_.set(config_[key]["hotkey"], sequence); });
+                [this, key](QKeySequence sequence) { config_.set(key, sequence); });
         ++row;
     }
     grid->setRowStretch(5, 1);
@@ -421,8 +405,7 @@ void SettingWindow::setAutoRun(int state)
             autoRun_->setChecked(on);
         }
     }
-    config_["kliporaautorun"] = on;
-    emit config_.changed();
+    config_.set(Config::AutoRun, on);
 }
 
 QString SettingWindow::chooseFolder()
@@ -436,7 +419,7 @@ void SettingWindow::selectVideoPath(QLineEdit* editer)
     if (folder.isEmpty())
         return;
     editer->setText(folder);
-    config_.set(config_["record"]["path"], folder);
+    config_.set(Config::RecordPath, folder);
 }
 
 void SettingWindow::selectGifPath(QLineEdit* editer)
@@ -445,7 +428,7 @@ void SettingWindow::selectGifPath(QLineEdit* editer)
     if (folder.isEmpty())
         return;
     editer->setText(folder);
-    config_.set(config_["gif"]["path"], folder);
+    config_.set(Config::GifPath, folder);
 }
 
 void SettingWindow::executeUpdate()

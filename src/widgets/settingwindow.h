@@ -2,10 +2,10 @@
 
 #include <QWidget>
 
+#include "core/config.h"
 #include "widgets/retranslatable.h"
 
 class AppTabControl;
-class Config;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
@@ -45,7 +45,7 @@ protected:
 private:
     QWidget* newPage(const QString& name, QGridLayout** grid);
     void buildGeneral();
-    void buildAppearance(const char* section, const QString& name, bool recording);
+    void buildAppearance(Config::Section section, const QString& name);
     void buildShortcuts();
     void buildAbout();
     QString chooseFolder();

@@ -115,10 +115,10 @@ private slots:
     {
         criticals.clear();
         Config& config = Config::instance();
-        config["snip"]["hotkey"] = "F1";
-        config["pin"]["hotkey"] = "F3";
-        config["gif"]["hotkey"] = "Ctrl+Alt+G";
-        config["record"]["hotkey"] = "Ctrl+Alt+V";
+        config.set(Config::SnipHotkey, QStringLiteral("F1"));
+        config.set(Config::PinHotkey, QStringLiteral("F3"));
+        config.set(Config::GifHotkey, QStringLiteral("Ctrl+Alt+G"));
+        config.set(Config::RecordHotkey, QStringLiteral("Ctrl+Alt+V"));
     }
 
     void cleanup() { QVERIFY(testutil::setNumLock(false)); }
@@ -220,19 +220,17 @@ private slots:
         // GIF failure has not changed and is not announced again
         criticals.clear();
         Config& config = Config::instance();
-        config.set(config["record"]["hotkey"], QStringLiteral("F3"));
+        config.set(Config::RecordHotkey, QStringLiteral("F3"));
         QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F3>")});
 
         // unrelated changes stay quiet
         criticals.clear();
-        config["gif"]["framerate"] = 7;
-        emit config.changed();
+        config.set(Config::GifFramerate, 7);
         QCOMPARE(criticals, QStringList());
 
         // once the holder lets go, the next change picks the combination up
         holder.reset();
-        config["gif"]["framerate"] = 6;
-        emit config.changed();
+        config.set(Config::GifFramerate, 6);
         QCOMPARE(criticals, QStringList());
         QxtGlobalShortcut* gif = hotkeyFor(app, seq("Ctrl+Alt+G"));
         QVERIFY(gif);
@@ -241,7 +239,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(gifSpy.count(), 1, 10000);
 
         // a changed combination that fails is announced again
-        config.set(config["gif"]["hotkey"], QStringLiteral("F1"));
+        config.set(Config::GifHotkey, QStringLiteral("F1"));
         QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F1>")});
     }
 
@@ -249,12 +247,12 @@ private slots:
     {
         Klipora app;
         Config& config = Config::instance();
-        config.set(config["snip"]["hotkey"], QStringLiteral("F3"));
+        config.set(Config::SnipHotkey, QStringLiteral("F3"));
         // for a moment both ask for F3: that one conflict is real
         QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F3>")});
 
         criticals.clear();
-        config.set(config["pin"]["hotkey"], QStringLiteral("F1"));
+        config.set(Config::PinHotkey, QStringLiteral("F1"));
         QCOMPARE(criticals, QStringList());
 
         QxtGlobalShortcut* snip = hotkeyFor(app, seq("F3"));

@@ -193,12 +193,11 @@ private slots:
 
     void idleStartUpShowsNothingAndGrabsNothing()
     {
-        json& framerate = Config::instance()["record"]["framerate"];
-        json& mask = Config::instance()["snip"]["selector"]["mask"]["color"];
-        const json oldFramerate = framerate;
-        const json oldMask = mask;
-        framerate = 17;
-        mask = "#64102030";
+        Config& config = Config::instance();
+        const int oldFramerate = config.integer(Config::RecordFramerate);
+        const QString oldMask = config.string(Config::SnipMaskColor);
+        config.set(Config::RecordFramerate, 17);
+        config.set(Config::SnipMaskColor, QStringLiteral("#64102030"));
         Klipora app;
         QTRY_VERIFY_WITH_TIMEOUT(app.isFullyBuilt(), 10000);
         QTest::qWait(200);
@@ -213,8 +212,8 @@ private slots:
         QCOMPARE(app.screenShoter()->currentMaskColor(), QColor(0x10, 0x20, 0x30, 0x64));
         QCOMPARE(app.findChildren<ScreenShoter*>().size(), 1);
         QCOMPARE(app.findChildren<SettingWindow*>().size(), 1);
-        framerate = oldFramerate;
-        mask = oldMask;
+        config.set(Config::RecordFramerate, oldFramerate);
+        config.set(Config::SnipMaskColor, oldMask);
     }
 
     void firstCaptureAfterStartShowsTheFrozenDesktop()

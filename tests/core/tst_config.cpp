@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -7,8 +8,12 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include "core/config.h"
+
+Q_DECLARE_METATYPE(QSystemTrayIcon::MessageIcon)
 
 class TestConfig : public QObject
 {
@@ -23,10 +28,32 @@ class TestConfig : public QObject
     {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
+        QCOMPARE(f.write(data), qint64(data.size()));
+    }
+    static QStringList files(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::System, QDir::Name);
+    }
+    static const json& at(const Config& config, const char* pointer)
+    {
+        return config.doc().at(json::json_pointer(pointer));
+    }
+    static void checkAllDefaults(const Config& config)
+    {
+        QCOMPARE(config.string(Config::Language), QStringLiteral("zh_CN"));
+        QCOMPARE(config.boolean(Config::AutoRun), false);
+        QCOMPARE(config.integer(Config::RecordFramerate), 30);
+        QCOMPARE(config.hotkey(Config::RecordHotkey), QKeySequence(QStringLiteral("Ctrl+Alt+V")));
+        QCOMPARE(config.string(Config::SnipHotkey), QStringLiteral("F1"));
+        QCOMPARE(config.string(Config::PinHotkey), QStringLiteral("F3"));
+        QCOMPARE(config.integer(Config::GifBorderWidth), 1);
+        QCOMPARE(config.string(Config::GifMaskColor), QStringLiteral("#88000000"));
+        QCOMPARE(config.integer(Config::SnipBorderStyle), 4);
     }
 
 private slots:
+    void initTestCase() { qRegisterMetaType<QSystemTrayIcon::MessageIcon>(); }
+
     void freshStartUsesDefaultsAndLeavesFileEmpty()
     {
         QTemporaryDir dir;
@@ -35,33 +62,35 @@ private slots:
         QCOMPARE(config.filePath(), folder + QDir::separator() + QStringLiteral("config.json"));
         QVERIFY(QFile::exists(config.filePath()));
         QCOMPARE(readFile(config.filePath()), QByteArray());
-        QCOMPARE(jsonString(config["language"]), QStringLiteral("zh_CN"));
-        QCOMPARE(jsonString(config["snip"]["hotkey"]), QStringLiteral("F1"));
-        QCOMPARE(jsonString(config["pin"]["hotkey"]), QStringLiteral("F3"));
-        QCOMPARE(jsonString(config["record"]["hotkey"]), QStringLiteral("Ctrl+Alt+V"));
-        QCOMPARE(jsonString(config["gif"]["hotkey"]), QStringLiteral("Ctrl+Alt+G"));
-        QCOMPARE(jsonInt(config["record"]["framerate"]), 30);
-        QCOMPARE(jsonInt(config["gif"]["framerate"]), 6);
-        QCOMPARE(jsonBool(config["kliporaautorun"], true), false);
-        QCOMPARE(jsonBool(config["detectwindow"], false), true);
-        QCOMPARE(jsonString(config["snip"]["selector"]["border"]["color"]), QStringLiteral("#409EFF"));
-        QCOMPARE(jsonString(config["record"]["selector"]["border"]["color"]), QStringLiteral("#ffff5500"));
-        QCOMPARE(jsonString(config["gif"]["selector"]["border"]["color"]), QStringLiteral("#ffff00ff"));
-        QCOMPARE(jsonInt(config["gif"]["selector"]["border"]["style"]), 4);
-        QCOMPARE(jsonString(config["gif"]["selector"]["mask"]["color"]), QStringLiteral("#88000000"));
+        checkAllDefaults(config);
+        QCOMPARE(config.string(Config::GifHotkey), QStringLiteral("Ctrl+Alt+G"));
+        QCOMPARE(config.integer(Config::GifFramerate), 6);
+        QCOMPARE(config.boolean(Config::DetectWindow), true);
+        QCOMPARE(config.color(Config::SnipBorderColor), QColor(0x40, 0x9e, 0xff));
+        QCOMPARE(config.string(Config::RecordBorderColor), QStringLiteral("#ffff5500"));
+        QCOMPARE(config.string(Config::GifBorderColor), QStringLiteral("#ffff00ff"));
         QCOMPARE(config.videoPath(), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
         QCOMPARE(config.gifPath(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-        QCOMPARE(jsonString(config["record"]["path"]), config.videoPath());
+        QCOMPARE(config.string(Config::RecordPath), config.videoPath());
         QVERIFY(QDir(config.videoPath()).exists());
         QVERIFY(QDir(config.gifPath()).exists());
 
+        const SelectorTheme theme = config.selectorTheme(Config::Record);
+        QCOMPARE(theme.borderColor, QColor(0xff, 0x55, 0x00));
+        QCOMPARE(theme.borderWidth, 1);
+        QCOMPARE(theme.borderStyle, Qt::DashDotLine);
+        QCOMPARE(theme.maskColor, QColor(0, 0, 0, 0x88));
+
         // the first change writes the completed document
         QSignalSpy spy(&config, &Config::changed);
-        config.set(config["language"], QStringLiteral("en_US"));
+        QSignalSpy messages(&config, &Config::SHOW_MESSAGE);
+        config.set(Config::Language, QStringLiteral("en_US"));
         QCOMPARE(spy.count(), 1);
         const QByteArray text = readFile(config.filePath());
         QVERIFY(text.contains("\"language\": \"en_US\""));
         QVERIFY(text.contains("\"framerate\": 30"));
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 0);
     }
 
     void emptyObjectIsCompletedInMemoryOnly()
@@ -69,7 +98,7 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath(QStringLiteral("config.json")), "{}");
         Config config(dir.path());
-        QCOMPARE(jsonString(config["gif"]["hotkey"]), QStringLiteral("Ctrl+Alt+G"));
+        QCOMPARE(config.string(Config::GifHotkey), QStringLiteral("Ctrl+Alt+G"));
         QCOMPARE(readFile(config.filePath()), QByteArray("{}"));
     }
 
@@ -79,23 +108,24 @@ private slots:
         writeFile(dir.filePath(QStringLiteral("config.json")),
                   "{\"snip\": {\"hotkey\": \"F2\"}, \"record\": {\"path\": \"\"}, \"extra\": [1, 2]}");
         Config config(dir.path());
-        QCOMPARE(jsonString(config["snip"]["hotkey"]), QStringLiteral("F2"));
-        QCOMPARE(config["snip"]["selector"].size(), size_t(2));
-        QCOMPARE(config["snip"]["selector"]["border"].size(), size_t(3));
-        QCOMPARE(jsonInt(config["snip"]["selector"]["border"]["width"]), 1);
+        QCOMPARE(config.string(Config::SnipHotkey), QStringLiteral("F2"));
+        QCOMPARE(at(config, "/snip/selector").size(), size_t(2));
+        QCOMPARE(at(config, "/snip/selector/border").size(), size_t(3));
+        QCOMPARE(config.integer(Config::SnipBorderWidth), 1);
         // an empty folder falls back to the movies folder, and stays empty
         QCOMPARE(config.videoPath(), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation));
-        QCOMPARE(jsonString(config["record"]["path"], QStringLiteral("x")), QString());
-        QVERIFY(config["extra"].is_array());
+        QCOMPARE(config.string(Config::RecordPath), QString());
+        QVERIFY(at(config, "/extra").is_array());
+        // extra keys survive a save
+        config.set(Config::GifFramerate, 9);
+        Config again(dir.path());
+        QCOMPARE(again.integer(Config::GifFramerate), 9);
+        QCOMPARE(at(again, "/extra"), json({1, 2}));
     }
 
     void wrongTypesFallBackToDefaults_data()
     {
         QTest::addColumn<QByteArray>("text");
-        QTest::newRow("array") << QByteArray("[1, 2, 3]");
-        QTest::newRow("number") << QByteArray("42");
-        QTest::newRow("string") << QByteArray("\"text\"");
-        QTest::newRow("garbage") << QByteArray("{\"snip\": ");
         QTest::newRow("sections not objects")
             << QByteArray("{\"snip\": 3, \"record\": \"x\", \"gif\": [], \"pin\": true}");
         QTest::newRow("inner sections not objects")
@@ -103,6 +133,9 @@ private slots:
         QTest::newRow("wrong leaf types")
             << QByteArray("{\"language\": 7, \"kliporaautorun\": \"yes\", \"record\": {\"framerate\": \"fast\","
                           " \"hotkey\": 12}, \"gif\": {\"selector\": {\"border\": {\"width\": \"wide\"}}}}");
+        QTest::newRow("colours that are none")
+            << QByteArray("{\"gif\": {\"selector\": {\"mask\": {\"color\": \"#12\"}}}, \"snip\": {\"selector\":"
+                          " {\"border\": {\"color\": \"\"}}}}");
     }
 
     void wrongTypesFallBackToDefaults()
@@ -112,25 +145,96 @@ private slots:
         writeFile(dir.filePath(QStringLiteral("config.json")), text);
         Config config(dir.path());
         QVERIFY(config.doc().is_object());
-        QCOMPARE(jsonString(config["language"]), QStringLiteral("zh_CN"));
-        QCOMPARE(config["kliporaautorun"], json(false));
-        QCOMPARE(config["record"]["framerate"], json(30));
-        QCOMPARE(config["record"]["hotkey"], json("Ctrl+Alt+V"));
-        QCOMPARE(config["snip"]["hotkey"], json("F1"));
-        QCOMPARE(config["pin"]["hotkey"], json("F3"));
-        QCOMPARE(config["gif"]["selector"]["border"]["width"], json(1));
-        QCOMPARE(config["gif"]["selector"]["mask"]["color"], json("#88000000"));
-        QCOMPARE(config["snip"]["selector"]["border"]["style"], json(4));
-        // the bad file is left alone until the first change
+        checkAllDefaults(config);
+        QCOMPARE(config.color(Config::SnipBorderColor), QColor(0x40, 0x9e, 0xff));
+        // a readable document is no damaged file: left alone, no copy, no balloon
+        QSignalSpy messages(&config, &Config::SHOW_MESSAGE);
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 0);
         QCOMPARE(readFile(config.filePath()), text);
+        QCOMPARE(files(dir.path()), QStringList{QStringLiteral("config.json")});
+    }
+
+    void numbersAreClampedIntoTheirRange_data()
+    {
+        QTest::addColumn<QByteArray>("width");
+        QTest::addColumn<QByteArray>("style");
+        QTest::addColumn<QByteArray>("framerate");
+        QTest::addColumn<int>("expectedWidth");
+        QTest::addColumn<int>("expectedStyle");
+        QTest::addColumn<int>("expectedFramerate");
+        QTest::newRow("int max") << QByteArray("2147483647") << QByteArray("99") << QByteArray("0") << 99 << 6 << 1;
+        QTest::newRow("negative") << QByteArray("-50") << QByteArray("-1") << QByteArray("-2147483649") << 0 << 0
+                                  << 1;
+        QTest::newRow("uint64 max") << QByteArray("18446744073709551615") << QByteArray("9223372036854775807")
+                                    << QByteArray("18446744073709551615") << 99 << 6 << 120;
+        QTest::newRow("fractions") << QByteArray("2.6") << QByteArray("1e300") << QByteArray("-1e300") << 3 << 6
+                                   << 1;
+        QTest::newRow("in range") << QByteArray("7") << QByteArray("2") << QByteArray("60") << 7 << 2 << 60;
+    }
+
+    void numbersAreClampedIntoTheirRange()
+    {
+        QFETCH(QByteArray, width);
+        QFETCH(QByteArray, style);
+        QFETCH(QByteArray, framerate);
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("config.json")),
+                  "{\"record\": {\"framerate\": " + framerate + ", \"selector\": {\"border\": {\"width\": " + width
+                      + ", \"style\": " + style + "}}}}");
+        Config config(dir.path());
+        QTEST(config.integer(Config::RecordBorderWidth), "expectedWidth");
+        QTEST(config.integer(Config::RecordBorderStyle), "expectedStyle");
+        QTEST(config.integer(Config::RecordFramerate), "expectedFramerate");
+        QTEST(int(config.selectorTheme(Config::Record).borderStyle), "expectedStyle");
+        // the document holds the clamped integers, and saves them so
+        QVERIFY(at(config, "/record/framerate").is_number_integer());
+        QVERIFY(config.save());
+        Config again(dir.path());
+        QTEST(again.integer(Config::RecordFramerate), "expectedFramerate");
+    }
+
+    void accessorsKeepTypesAndRanges()
+    {
+        QTemporaryDir dir;
+        Config config(dir.path());
+        QSignalSpy changed(&config, &Config::changed);
+
+        config.set(Config::GifFramerate, 1000);
+        QCOMPARE(config.integer(Config::GifFramerate), Config::maximum(Config::GifFramerate));
+        config.set(Config::SnipBorderWidth, -3);
+        QCOMPARE(config.integer(Config::SnipBorderWidth), 0);
+        QCOMPARE(changed.count(), 2);
+
+        config.set(Config::SnipMaskColor, QColor(0x10, 0x20, 0x30, 0x40));
+        QCOMPARE(config.string(Config::SnipMaskColor), QStringLiteral("#40102030"));
+        config.set(Config::SnipMaskColor, QStringLiteral("no colour"));
+        QCOMPARE(config.string(Config::SnipMaskColor), QStringLiteral("#40102030"));
+        QCOMPARE(changed.count(), 3);
+
+        config.set(Config::PinHotkey, QKeySequence(Qt::CTRL | Qt::Key_F3));
+        QCOMPARE(config.string(Config::PinHotkey), QStringLiteral("Ctrl+F3"));
+        QCOMPARE(config.hotkey(Config::PinHotkey), QKeySequence(Qt::CTRL | Qt::Key_F3));
+
+        // a reader of the wrong kind gets a neutral value and a log line
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("not an integer setting"));
+        QCOMPARE(config.integer(Config::Language), 0);
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("not an integer setting"));
+        config.set(Config::AutoRun, 1);
+        QCOMPARE(config.boolean(Config::AutoRun), false);
+        QCOMPARE(changed.count(), 4);
+
+        QCOMPARE(Config::name(Config::GifBorderStyle), QStringLiteral("gif / selector / border / style"));
+        QCOMPARE(Config::keys(Config::Gif).framerate, Config::GifFramerate);
+        QCOMPARE(Config::keys(Config::Pin).framerate, Config::KeyCount);
     }
 
     void exactBytesOfTheDefaults()
     {
         QTemporaryDir dir;
         Config config(dir.path());
-        config["record"]["path"] = "/v";
-        config["gif"]["path"] = "/g";
+        config.set(Config::RecordPath, QStringLiteral("/v"));
+        config.set(Config::GifPath, QStringLiteral("/g"));
         QVERIFY(config.save());
         const QByteArray expected =
             "{\r\n"
@@ -193,23 +297,24 @@ private slots:
         const QString folder = QStringLiteral("/home/用户/视频 Ünïcode");
         {
             Config config(dir.path());
-            config.set(config["record"]["path"], folder);
-            config.set(config["snip"]["hotkey"], QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+            config.set(Config::RecordPath, folder);
+            config.set(Config::SnipHotkey, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         }
         const QByteArray text = readFile(dir.filePath(QStringLiteral("config.json")));
         QVERIFY(text.contains(folder.toUtf8())); // written as UTF-8, not escaped
         Config again(dir.path());
         QCOMPARE(again.videoPath(), folder);
-        QCOMPARE(jsonString(again["snip"]["hotkey"]), QStringLiteral("Ctrl+Shift+S"));
+        QCOMPARE(again.string(Config::SnipHotkey), QStringLiteral("Ctrl+Shift+S"));
     }
 
-    void failedSaveLeavesTheOldFile()
+    void failedSaveKeepsTheOldFileAndSaysSoOnce()
     {
         QTemporaryDir dir;
         Config config(dir.path());
-        config.set(config["language"], QStringLiteral("en_US"));
+        config.set(Config::Language, QStringLiteral("en_US"));
         const QByteArray before = readFile(config.filePath());
         QVERIFY(before.contains("en_US"));
+        QSignalSpy messages(&config, &Config::SHOW_MESSAGE);
         // A file-size limit makes every write past 64 bytes fail, as on a full
         // disk, whatever our privileges.
         struct rlimit old;
@@ -218,20 +323,171 @@ private slots:
         small.rlim_cur = 64;
         signal(SIGXFSZ, SIG_IGN);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        config["language"] = "zh_CN";
+        config.set(Config::Language, QStringLiteral("zh_CN"));
+        config.set(Config::GifFramerate, 8);
         const bool saved = config.save();
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY(!saved);
         QCOMPARE(readFile(config.filePath()), before);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("config.json")});
+        QCOMPARE(files(dir.path()), QStringList{QStringLiteral("config.json")});
+        // three failures, one balloon
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.at(0).at(2).value<QSystemTrayIcon::MessageIcon>(), QSystemTrayIcon::Critical);
+        QVERIFY(messages.at(0).at(1).toString().contains(config.filePath()));
+
+        // once saving works again a new failure is news again
+        QVERIFY(config.save());
+        QVERIFY(readFile(config.filePath()).contains("\"framerate\": 8"));
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool again = config.save();
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!again);
+        QCOMPARE(messages.count(), 2);
     }
 
-    void typedReadersNeverThrow()
+    void damagedFileIsKeptBesideAndAnnouncedOnce_data()
     {
-        QCOMPARE(jsonInt(json("x"), 5), 5);
-        QCOMPARE(jsonString(json(3), QStringLiteral("d")), QStringLiteral("d"));
-        QCOMPARE(jsonBool(json(nullptr), true), true);
-        QCOMPARE(jsonInt(json(7)), 7);
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("trailing comma") << QByteArray("{\"language\": \"en_US\", \"extra\": 1,}");
+        QTest::newRow("number too large") << QByteArray("{\"record\": {\"framerate\": 1e400}}");
+        QTest::newRow("array") << QByteArray("[1, 2, 3]");
+        QTest::newRow("number") << QByteArray("42");
+        QTest::newRow("cut short") << QByteArray("{\"snip\": ");
+        QTest::newRow("invalid UTF-8") << QByteArray("{\"language\": \"\xff\xfe\"}");
+        QTest::newRow("too deep") << QByteArray(10000, '[') + QByteArray(10000, ']');
+        QTest::newRow("too deep objects")
+            << QByteArray("{\"a\":{\"b\":{\"c\":{\"d\":{\"e\":{\"f\":{\"g\":{\"h\":{\"i\":{}}}}}}}}}}");
+        QTest::newRow("too large") << QByteArray("{\"language\": \"en_US\"}") + QByteArray(Config::MAX_FILE_SIZE, ' ');
+    }
+
+    void damagedFileIsKeptBesideAndAnnouncedOnce()
+    {
+        QFETCH(QByteArray, text);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("config.json"));
+        writeFile(file, text);
+        QElapsedTimer timer;
+        timer.start();
+        Config config(dir.path());
+        QVERIFY2(timer.elapsed() < 5000, "a damaged file must not hold up the start");
+        QSignalSpy messages(&config, &Config::SHOW_MESSAGE);
+        checkAllDefaults(config);
+        const QString copy = file + QStringLiteral(".bad");
+        QCOMPARE(readFile(copy), text);
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.at(0).at(2).value<QSystemTrayIcon::MessageIcon>(), QSystemTrayIcon::Warning);
+        QVERIFY2(messages.at(0).at(1).toString().contains(copy), qPrintable(messages.at(0).at(1).toString()));
+        // the first save replaces the damaged file; the copy stays
+        config.set(Config::GifFramerate, 7);
+        QVERIFY(json::parse(readFile(file).toStdString()).is_object());
+        QCOMPARE(readFile(copy), text);
+        QCoreApplication::processEvents();
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void secondDamagedFileDoesNotOverwriteTheFirstCopy()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("config.json"));
+        writeFile(file, "{,}");
+        { Config first(dir.path()); }
+        writeFile(file, "{\"language\": }");
+        QString named;
+        {
+            Config second(dir.path());
+            QSignalSpy messages(&second, &Config::SHOW_MESSAGE);
+            QTRY_COMPARE(messages.count(), 1);
+            named = messages.at(0).at(1).toString();
+        }
+        const QStringList kept = files(dir.path()).filter(QStringLiteral("config.json.bad"));
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(readFile(file + QStringLiteral(".bad")), QByteArray("{,}"));
+        const QString stamped = dir.filePath(kept.at(1));
+        QVERIFY(stamped.startsWith(file + QStringLiteral(".bad-")));
+        QCOMPARE(readFile(stamped), QByteArray("{\"language\": }"));
+        QVERIFY(named.contains(stamped));
+        // the same damage once more is not copied a third time
+        { Config third(dir.path()); }
+        QCOMPARE(files(dir.path()).filter(QStringLiteral("config.json.bad")).size(), 2);
+    }
+
+    void symlinkToAFileIsWrittenThrough()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dotfiles")));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("conf")));
+        const QString target = dir.filePath(QStringLiteral("dotfiles/klipora.json"));
+        writeFile(target, "{\"snip\": {\"hotkey\": \"F7\"}}");
+        const QString link = dir.filePath(QStringLiteral("conf/config.json"));
+        QVERIFY(QFile::link(target, link));
+        Config config(dir.filePath(QStringLiteral("conf")));
+        QCOMPARE(config.string(Config::SnipHotkey), QStringLiteral("F7"));
+        config.set(Config::PinHotkey, QStringLiteral("F9"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+        QVERIFY(readFile(target).contains("\"hotkey\": \"F9\""));
+        QCOMPARE(files(dir.filePath(QStringLiteral("dotfiles"))), QStringList{QStringLiteral("klipora.json")});
+    }
+
+    void specialFilesAreLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("fifo") << QStringLiteral("fifo");
+        QTest::newRow("link to fifo") << QStringLiteral("link to fifo");
+        QTest::newRow("link to device") << QStringLiteral("link to device");
+        QTest::newRow("folder") << QStringLiteral("folder");
+    }
+
+    void specialFilesAreLeftAlone()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("config.json"));
+        const QString node = dir.filePath(QStringLiteral("node"));
+        const QByteArray nodeName = QFile::encodeName(node);
+        if (kind.endsWith(QLatin1String("fifo"))) {
+            QCOMPARE(mkfifo(nodeName.constData(), 0600), 0);
+        } else if (kind == QLatin1String("link to device")) {
+            // our own null device node, so that a faulty save can only hurt it
+            if (mknod(nodeName.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+                QSKIP("cannot make a device node here");
+        } else {
+            QVERIFY(QDir().mkpath(node));
+        }
+        if (kind.startsWith(QLatin1String("link")))
+            QVERIFY(QFile::link(node, file));
+        else
+            QVERIFY(QDir().rename(node, file));
+        const QString special = kind.startsWith(QLatin1String("link")) ? node : file;
+        struct stat before;
+        QCOMPARE(stat(QFile::encodeName(special).constData(), &before), 0);
+
+        // the constructor returns (a FIFO opened for reading would block it)
+        Config config(dir.path());
+        QSignalSpy messages(&config, &Config::SHOW_MESSAGE);
+        checkAllDefaults(config);
+        config.set(Config::GifFramerate, 12);
+        QCOMPARE(config.integer(Config::GifFramerate), 12);
+        QVERIFY(!config.save());
+        QTRY_COMPARE(messages.count(), 1);
+        QCOMPARE(messages.at(0).at(2).value<QSystemTrayIcon::MessageIcon>(), QSystemTrayIcon::Warning);
+        QVERIFY(messages.at(0).at(1).toString().contains(file));
+
+        struct stat after;
+        QCOMPARE(stat(QFile::encodeName(special).constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(QFileInfo(file).isSymLink(), kind.startsWith(QLatin1String("link")));
+        QVERIFY(files(dir.path()).filter(QStringLiteral(".bad")).isEmpty());
+    }
+
+    void depthIsCountedOutsideStrings()
+    {
+        QCOMPARE(jsonDepth("{}", 8), 1);
+        QCOMPARE(jsonDepth("{\"a\": [[1], {\"b\": []}]}", 8), 4);
+        QCOMPARE(jsonDepth("{\"a\": \"[[[[[[[[[[[[\\\"[[[[\"}", 8), 1);
+        QCOMPARE(jsonDepth(QByteArray(100000, '{'), 8), 9);
+        QCOMPARE(jsonDepth("", 8), 0);
     }
 };
 

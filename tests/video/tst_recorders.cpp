@@ -69,8 +69,8 @@ class TestRecorders : public QObject
     static void setFolders()
     {
         Config& config = Config::instance();
-        config["record"]["path"] = QDir(testutil::tempDir()).filePath(QStringLiteral("rec/videos")).toStdString();
-        config["gif"]["path"] = QDir(testutil::tempDir()).filePath(QStringLiteral("rec/gifs")).toStdString();
+        config.set(Config::RecordPath, QDir(testutil::tempDir()).filePath(QStringLiteral("rec/videos")));
+        config.set(Config::GifPath, QDir(testutil::tempDir()).filePath(QStringLiteral("rec/gifs")));
     }
 
 private slots:
@@ -130,7 +130,7 @@ private slots:
             QCOMPARE(m.title, QStringLiteral("Klipora<VIDEO>"));
             QCOMPARE(m.icon, QSystemTrayIcon::Information);
             QCOMPARE(m.text, QStringLiteral("Path: ") + recorder.outputPath());
-            QVERIFY(recorder.outputPath().startsWith(QString::fromStdString(Config::instance()["record"]["path"])));
+            QVERIFY(recorder.outputPath().startsWith(Config::instance().string(Config::RecordPath)));
 
             const QJsonObject info = probeMedia(recorder.outputPath());
             const QJsonObject v = mediaStream(info, QStringLiteral("video"));
@@ -235,12 +235,12 @@ private slots:
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        const json saved = Config::instance()["record"]["path"];
-        Config::instance()["record"]["path"] = (file + QStringLiteral("/videos")).toStdString();
+        const QString saved = Config::instance().string(Config::RecordPath);
+        Config::instance().set(Config::RecordPath, file + QStringLiteral("/videos"));
         recorder.record();
         QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
-        Config::instance()["record"]["path"] = saved;
+        Config::instance().set(Config::RecordPath, saved);
         QCOMPARE(log.count(), 2);
         QCOMPARE(log.list[1].icon, QSystemTrayIcon::Critical);
         QVERIFY(!recorder.controlBar()->isVisible());
@@ -297,7 +297,7 @@ private slots:
         QCOMPARE(log.list[0].title, QStringLiteral("Klipora<GIF>"));
         QCOMPARE(log.list[0].icon, QSystemTrayIcon::Information);
         QCOMPARE(log.list[0].text, QStringLiteral("Path: ") + gif.gifPath());
-        QVERIFY(gif.gifPath().startsWith(QString::fromStdString(Config::instance()["gif"]["path"])));
+        QVERIFY(gif.gifPath().startsWith(Config::instance().string(Config::GifPath)));
         const QJsonObject v = mediaStream(probeMedia(gif.gifPath()), QStringLiteral("video"));
         QCOMPARE(v.value(QStringLiteral("codec_name")).toString(), QStringLiteral("gif"));
         QCOMPARE(v.value(QStringLiteral("width")).toInt(), 401);
@@ -329,10 +329,9 @@ private slots:
         QCOMPARE(app.gifCapturer()->currentStatus(), int(Selector::IDLE));
 
         // frame rates come from the configuration
-        Config::instance()["record"]["framerate"] = 24;
-        app.updateConfig();
+        Config::instance().set(Config::RecordFramerate, 24);
         QCOMPARE(app.screenRecorder()->framerate(), 24);
-        QCOMPARE(app.gifCapturer()->framerate(), jsonInt(Config::instance()["gif"]["framerate"]));
+        QCOMPARE(app.gifCapturer()->framerate(), Config::instance().integer(Config::GifFramerate));
 
         // a tool's critical message reaches the application object, which logs it
         QTest::ignoreMessage(QtCriticalMsg, "GIF failed for a test");

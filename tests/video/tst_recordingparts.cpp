@@ -209,10 +209,14 @@ private slots:
     void eachRecorderTakesTheLookOfItsOwnSection()
     {
         Config& config = Config::instance();
-        config["record"]["selector"]["border"] = {{"color", "#ff102030"}, {"width", 3}, {"style", 2}};
-        config["record"]["selector"]["mask"]["color"] = "#40112233";
-        config["gif"]["selector"]["border"] = {{"color", "#ffa0b0c0"}, {"width", 5}, {"style", 3}};
-        config["gif"]["selector"]["mask"]["color"] = "#80445566";
+        config.set(Config::RecordBorderColor, QStringLiteral("#ff102030"));
+        config.set(Config::RecordBorderWidth, 3);
+        config.set(Config::RecordBorderStyle, 2);
+        config.set(Config::RecordMaskColor, QStringLiteral("#40112233"));
+        config.set(Config::GifBorderColor, QStringLiteral("#ffa0b0c0"));
+        config.set(Config::GifBorderWidth, 5);
+        config.set(Config::GifBorderStyle, 3);
+        config.set(Config::GifMaskColor, QStringLiteral("#80445566"));
         ScreenRecorder recorder;
         GifCapturer gif;
         recorder.updateTheme();
