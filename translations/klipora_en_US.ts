@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Config</name>
+    <message>
+        <source>%1 is not a regular file. Klipora leaves it alone and runs on the default settings.</source>
+        <translation>%1 is not a regular file. Klipora leaves it alone and runs on the default settings.</translation>
+    </message>
+    <message>
+        <source>Cannot read %1. Klipora runs on the default settings and leaves the file as it is.</source>
+        <translation>Cannot read %1. Klipora runs on the default settings and leaves the file as it is.</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read. It was kept as %1 and Klipora runs on the default settings.</source>
+        <translation>The settings file could not be read. It was kept as %1 and Klipora runs on the default settings.</translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be read and no copy of it could be kept. Klipora leaves it as it is and runs on the default settings.</source>
+        <translation>The settings file %1 could not be read and no copy of it could be kept. Klipora leaves it as it is and runs on the default settings.</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file. Klipora leaves it alone and keeps the settings in memory.</source>
+        <translation>%1 is not a regular file. Klipora leaves it alone and keeps the settings in memory.</translation>
+    </message>
+    <message>
+        <source>Cannot save the settings to %1: %2. The previous file is kept.</source>
+        <translation>Cannot save the settings to %1: %2. The previous file is kept.</translation>
+    </message>
+</context>
+<context>
     <name>FfmpegRun</name>
     <message>
         <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>

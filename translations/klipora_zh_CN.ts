@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>Config</name>
+    <message>
+        <source>%1 is not a regular file. Klipora leaves it alone and runs on the default settings.</source>
+        <translation>%1 不是普通文件。Klipora 不会改动它，并使用默认设置运行。</translation>
+    </message>
+    <message>
+        <source>Cannot read %1. Klipora runs on the default settings and leaves the file as it is.</source>
+        <translation>无法读取 %1。Klipora 使用默认设置运行，不会改动该文件。</translation>
+    </message>
+    <message>
+        <source>The settings file could not be read. It was kept as %1 and Klipora runs on the default settings.</source>
+        <translation>无法读取设置文件。已将其保留为 %1，Klipora 使用默认设置运行。</translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be read and no copy of it could be kept. Klipora leaves it as it is and runs on the default settings.</source>
+        <translation>无法读取设置文件 %1，也无法保留其副本。Klipora 不会改动它，并使用默认设置运行。</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file. Klipora leaves it alone and keeps the settings in memory.</source>
+        <translation>%1 不是普通文件。Klipora 不会改动它，设置只保存在内存中。</translation>
+    </message>
+    <message>
+        <source>Cannot save the settings to %1: %2. The previous file is kept.</source>
+        <translation>无法将设置保存到 %1：%2。原文件保持不变。</translation>
+    </message>
+</context>
+<context>
     <name>FfmpegRun</name>
     <message>
         <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>
