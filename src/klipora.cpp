@@ -9,18 +9,24 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QImageWriter>
 #include <QMimeData>
+#include <QSaveFile>
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "core/config.h"
 #include "core/imagewindow.h"
 #include "core/qpointformat.h"
+#include "core/pngmimedata.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
 #include "snip/screenshoter.h"
+#include "snip/scrollcapturer.h"
 #include "qxt/qxtglobalshortcut.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
@@ -51,6 +57,36 @@ QPoint centredOnFirstScreen(const QSize& size)
     if (!screens.isEmpty())
         rect.moveCenter(screens.first()->geometry().center());
     return rect.topLeft();
+}
+
+double zoomToFit(const QSize& image, const QSize& area)
+{
+    if (image.isEmpty() || area.isEmpty())
+        return 1.0;
+    return std::min({1.0, double(area.width()) / image.width(), double(area.height()) / image.height()});
+}
+
+bool saveImageFile(const QImage& image, const QString& path, QString* error)
+{
+    QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format))
+        format = "png";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    QImageWriter writer(&file, format);
+    if (!writer.write(image)) {
+        *error = writer.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 QPixmap renderClipboardHtml(const QString& html)
@@ -100,10 +136,12 @@ Klipora::Klipora(QWidget* parent)
     pinHotkey_ = new QxtGlobalShortcut(this);
     gifHotkey_ = new QxtGlobalShortcut(this);
     recordHotkey_ = new QxtGlobalShortcut(this);
+    scrollHotkey_ = new QxtGlobalShortcut(this);
     connect(snipHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenShoter()->start(); });
     connect(pinHotkey_, &QxtGlobalShortcut::activated, this, &Klipora::pinLastImage);
     connect(recordHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenRecorder()->record(); });
     connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { gifCapturer()->record(); });
+    connect(scrollHotkey_, &QxtGlobalShortcut::activated, this, [this] { scrollCapture(); });
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
     connect(&Config::instance(), &Config::SHOW_MESSAGE, this,
@@ -140,6 +178,7 @@ void Klipora::continueStartup()
         screenShoter_->warmUp();
         recorder_->warmUp();
         gifCapturer_->warmUp();
+        scrollCapturer_->warmUp();
         warmedUp_ = true;
     } else if (!settings_) {
         buildSettings();
@@ -157,6 +196,11 @@ void Klipora::buildTools()
     screenShoter_ = new ScreenShoter(this);
     recorder_ = new ScreenRecorder(this);
     gifCapturer_ = new GifCapturer(this);
+    scrollCapturer_ = new ScrollCapturer(this);
+    connect(scrollCapturer_, &ScrollCapturer::finished, this, &Klipora::scrollFinished);
+    connect(scrollCapturer_, &ScrollCapturer::cancelled, this, [this] { scrollSavePath_.clear(); });
+    connect(scrollCapturer_, &ScrollCapturer::SHOW_MESSAGE, this,
+            QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
     connect(screenShoter_, &ScreenShoter::FIX_IMAGE, this, &Klipora::pinImage);
     connect(screenShoter_, &ScreenShoter::SHOW_MESSAGE, this,
             QOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>::of(&Klipora::showMessage));
@@ -191,6 +235,56 @@ GifCapturer* Klipora::gifCapturer()
     return gifCapturer_;
 }
 
+ScrollCapturer* Klipora::scrollCapturer()
+{
+    buildTools();
+    return scrollCapturer_;
+}
+
+void Klipora::scrollCapture(const QString& savePath)
+{
+    ScrollCapturer* capturer = scrollCapturer();
+    if (capturer->currentStatus() != Selector::IDLE)
+        return;
+    scrollSavePath_ = savePath;
+    capturer->start();
+}
+
+void Klipora::scrollFinished(const QImage& image, const QPoint& pos)
+{
+    const QString path = scrollSavePath_;
+    scrollSavePath_.clear();
+    auto* mime = new PngMimeData(image);
+    mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(pos));
+    QGuiApplication::clipboard()->setMimeData(mime);
+
+    if (!path.isEmpty()) {
+        QString error;
+        if (saveImageFile(image, path, &error))
+            showMessage(QStringLiteral("Klipora"), tr("Saved to %1").arg(path));
+        else
+            showMessage(QStringLiteral("Klipora"), tr("Could not save %1: %2").arg(path, error),
+                        QSystemTrayIcon::Critical);
+        return;
+    }
+
+    // A page many screens long is pinned small enough to be seen whole.
+    QScreen* screen = QGuiApplication::screenAt(pos);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), image.size());
+    const QSize room = area.size() - QSize(2 * ImageWindow::MARGIN, 2 * ImageWindow::MARGIN);
+    auto* window = new ImageWindow(this);
+    connect(window, &ImageWindow::SHOW_MESSAGE, this,
+            qOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>(&Klipora::showMessage));
+    window->setZoom(zoomToFit(image.size(), room));
+    if (!window->setImage(QPixmap::fromImage(image))) {
+        window->deleteLater();
+        return;
+    }
+    window->move(imagewindow::centredAt(QRectF(area).center(), window->size()).topLeft());
+}
+
 SettingWindow* Klipora::settingWindow()
 {
     buildSettings();
@@ -204,6 +298,8 @@ void Klipora::buildTrayMenu()
 
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"), this,
                      [this] { screenShoter()->start(); });
+    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Scrolling screenshot"), this,
+                     [this] { scrollCapture(); });
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), this,
                      [this] { screenRecorder()->record(); });
     menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), this,
@@ -266,9 +362,10 @@ void Klipora::pinLastImage()
 void Klipora::updateConfig()
 {
     Config& config = Config::instance();
-    QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_};
+    QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_,
+                                                      scrollHotkey_};
     const Config::Key keys[HOTKEY_COUNT] = {Config::SnipHotkey, Config::PinHotkey, Config::GifHotkey,
-                                            Config::RecordHotkey};
+                                            Config::RecordHotkey, Config::ScrollHotkey};
 
     // Every spin-box step ends up here: leave hotkeys that are in effect and
     // unchanged alone. Release all changed ones before registering any, so two
@@ -311,7 +408,9 @@ void Klipora::applyToolSettings()
     Config& config = Config::instance();
     recorder_->setFramerate(config.integer(Config::RecordFramerate));
     gifCapturer_->setFramerate(config.integer(Config::GifFramerate));
+    scrollCapturer_->setMaxLength(config.integer(Config::ScrollMaxLength));
     screenShoter_->updateTheme();
+    scrollCapturer_->updateTheme();
     recorder_->updateTheme();
     gifCapturer_->updateTheme();
 }

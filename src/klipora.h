@@ -15,6 +15,7 @@ class GifCapturer;
 class QMenu;
 class QMimeData;
 class ScreenRecorder;
+class ScrollCapturer;
 class SettingWindow;
 class ScreenShoter;
 class QxtGlobalShortcut;
@@ -47,6 +48,7 @@ public:
     ScreenShoter* screenShoter();
     ScreenRecorder* screenRecorder();
     GifCapturer* gifCapturer();
+    ScrollCapturer* scrollCapturer();
     // Whether the start-up work left for the event loop is done.
     bool isFullyBuilt() const { return settings_ && warmedUp_; }
 
@@ -60,6 +62,9 @@ public slots:
     void showMessage(QString title, QString msg, QSystemTrayIcon::MessageIcon icon);
     void showMessage(QString title, QString msg);
     void clipboardChanged();
+    // A scrolling screenshot: the result is copied and pinned, or, with a
+    // path, copied and saved there.
+    void scrollCapture(const QString& savePath = QString());
 
 private:
     void buildTrayMenu();
@@ -69,6 +74,7 @@ private:
     void continueStartup();
     void applyToolSettings();
     void append(const QImage& image, const QPoint& pos);
+    void scrollFinished(const QImage& image, const QPoint& pos);
 
     // Lets a recording in progress finish its file before the program ends.
     void finishRecordings();
@@ -76,6 +82,8 @@ private:
     ScreenShoter* screenShoter_ = nullptr;
     ScreenRecorder* recorder_ = nullptr;
     GifCapturer* gifCapturer_ = nullptr;
+    ScrollCapturer* scrollCapturer_ = nullptr;
+    QString scrollSavePath_;
     std::deque<HistoryEntry> history_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
@@ -84,9 +92,10 @@ private:
     QxtGlobalShortcut* pinHotkey_ = nullptr;
     QxtGlobalShortcut* gifHotkey_ = nullptr;
     QxtGlobalShortcut* recordHotkey_ = nullptr;
+    QxtGlobalShortcut* scrollHotkey_ = nullptr;
 
     // What each hotkey (in the order above) was last asked to hold.
-    static constexpr int HOTKEY_COUNT = 4;
+    static constexpr int HOTKEY_COUNT = 5;
     struct HotkeyState
     {
         QKeySequence sequence;
@@ -103,3 +112,8 @@ QPixmap renderClipboardHtml(const QString& html);
 QPixmap renderClipboardText(const QString& text);
 // Where an image of this size lands when centred on the first screen.
 QPoint centredOnFirstScreen(const QSize& size);
+// The zoom (at most 1) at which an image fits in the area.
+double zoomToFit(const QSize& image, const QSize& area);
+// Writes an image to a file in the format its suffix names (PNG otherwise),
+// replacing the file only once the new one is whole.
+bool saveImageFile(const QImage& image, const QString& path, QString* error);

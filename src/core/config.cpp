@@ -35,6 +35,9 @@ struct Entry
 constexpr int MAX_BORDER_WIDTH = 99;
 constexpr int MAX_FRAMERATE = 120;
 constexpr int MAX_PEN_STYLE = int(Qt::CustomDashLine);
+// A scrolling screenshot of 60,000 px on a 1920 px wide region is 460 MB.
+constexpr int MIN_SCROLL_LENGTH = 1000;
+constexpr int MAX_SCROLL_LENGTH = 60000;
 
 // Every key of the document: its path, type, default and range, in the order
 // of Config::Key.
@@ -64,6 +67,8 @@ const std::vector<Entry>& table()
         {Config::GifBorderColor, {"gif", "selector", "border", "color"}, Type::Color, "#ffff00ff"},
         {Config::GifBorderStyle, {"gif", "selector", "border", "style"}, Type::Integer, 4, 0, MAX_PEN_STYLE},
         {Config::GifMaskColor, {"gif", "selector", "mask", "color"}, Type::Color, "#88000000"},
+        {Config::ScrollHotkey, {"scroll", "hotkey"}, Type::Hotkey, "Ctrl+Alt+S"},
+        {Config::ScrollMaxLength, {"scroll", "maxlength"}, Type::Integer, 30000, MIN_SCROLL_LENGTH, MAX_SCROLL_LENGTH},
     };
     return entries;
 }

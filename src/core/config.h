@@ -52,6 +52,8 @@ public:
         GifBorderColor,
         GifBorderStyle,
         GifMaskColor,
+        ScrollHotkey,
+        ScrollMaxLength,
         KeyCount
     };
     enum class Type { Boolean, Integer, String, Color, Hotkey };

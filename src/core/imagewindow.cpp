@@ -283,6 +283,14 @@ void ImageWindow::takeImage(const QPixmap& image)
     update();
 }
 
+void ImageWindow::setZoom(double zoom)
+{
+    zoom_ = std::max(MIN_ZOOM, zoom);
+    anchored_ = false;
+    resize(windowSize());
+    update();
+}
+
 bool ImageWindow::setImage(const QPixmap& image)
 {
     if (image.isNull()) {

@@ -49,6 +49,9 @@ public:
     bool isEditing() const { return editing_; }
     ImageEditMenu* editMenu() { return &editMenu_; }
 
+    // Zooms to the factor (at least MIN_ZOOM), the top-left corner fixed.
+    void setZoom(double zoom);
+
     // Shows the annotation toolbar under the image (not in thumbnail mode).
     // While it shows, the mouse and the wheel leave the window alone.
     void edit();

@@ -320,6 +320,7 @@ void SettingWindow::buildShortcuts()
         {tr("Paste"), Config::PinHotkey},
         {tr("Video recording"), Config::RecordHotkey},
         {tr("Gif recording"), Config::GifHotkey},
+        {tr("Scrolling screenshot"), Config::ScrollHotkey},
     };
     int row = 1;
     for (const auto& r : rows) {
@@ -331,7 +332,19 @@ void SettingWindow::buildShortcuts()
                 [this, key](QKeySequence sequence) { config_.set(key, sequence); });
         ++row;
     }
-    grid->setRowStretch(5, 1);
+
+    grid->addWidget(new QLabel(tr("Longest scrolling screenshot"), page), row, 1);
+    auto* length = new QSpinBox(page);
+    length->setObjectName(QStringLiteral("scrollMaxLength"));
+    length->setRange(Config::minimum(Config::ScrollMaxLength), Config::maximum(Config::ScrollMaxLength));
+    length->setSingleStep(1000);
+    length->setSuffix(tr(" px"));
+    length->setValue(config_.integer(Config::ScrollMaxLength));
+    grid->addWidget(length, row, 2, 1, 3);
+    connect(length, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this](int value) { config_.set(Config::ScrollMaxLength, value); });
+    ++row;
+    grid->setRowStretch(row, 1);
 }
 
 void SettingWindow::buildAbout()

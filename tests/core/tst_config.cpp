@@ -49,6 +49,8 @@ class TestConfig : public QObject
         QCOMPARE(config.integer(Config::GifBorderWidth), 1);
         QCOMPARE(config.string(Config::GifMaskColor), QStringLiteral("#88000000"));
         QCOMPARE(config.integer(Config::SnipBorderStyle), 4);
+        QCOMPARE(config.hotkey(Config::ScrollHotkey), QKeySequence(QStringLiteral("Ctrl+Alt+S")));
+        QCOMPARE(config.integer(Config::ScrollMaxLength), 30000);
     }
 
 private slots:
@@ -273,6 +275,10 @@ private slots:
             "                \"color\": \"#88000000\"\r\n"
             "            }\r\n"
             "        }\r\n"
+            "    },\r\n"
+            "    \"scroll\": {\r\n"
+            "        \"hotkey\": \"Ctrl+Alt+S\",\r\n"
+            "        \"maxlength\": 30000\r\n"
             "    },\r\n"
             "    \"snip\": {\r\n"
             "        \"hotkey\": \"F1\",\r\n"
