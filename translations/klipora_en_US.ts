@@ -197,6 +197,18 @@
         <source>Failed to register shortcut &lt;%1&gt;</source>
         <translation>Failed to register shortcut &lt;%1&gt;</translation>
     </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message>
+        <source>Could not save %1: %2</source>
+        <translation>Could not save %1: %2</translation>
+    </message>
+    <message>
+        <source>Scrolling screenshot</source>
+        <translation>Scrolling screenshot</translation>
+    </message>
 </context>
 <context>
     <name>ScreenRecorder</name>
@@ -222,6 +234,48 @@
     <message>
         <source>the image could not be encoded</source>
         <translation>the image could not be encoded</translation>
+    </message>
+</context>
+<context>
+    <name>ScrollCapturer</name>
+    <message>
+        <source>The region is too small for a scrolling screenshot (at least %1 x %1 pixels).</source>
+        <translation>The region is too small for a scrolling screenshot (at least %1 x %1 pixels).</translation>
+    </message>
+    <message>
+        <source>The screen could not be grabbed.</source>
+        <translation>The screen could not be grabbed.</translation>
+    </message>
+    <message>
+        <source>A frame did not match the ones before it; the scrolling screenshot stops with what it has.</source>
+        <translation>A frame did not match the ones before it; the scrolling screenshot stops with what it has.</translation>
+    </message>
+    <message>
+        <source>The scrolling screenshot reached its length limit of %1 pixels.</source>
+        <translation>The scrolling screenshot reached its length limit of %1 pixels.</translation>
+    </message>
+    <message>
+        <source>The wheel could not be turned; scroll by hand.</source>
+        <translation>The wheel could not be turned; scroll by hand.</translation>
+    </message>
+</context>
+<context>
+    <name>ScrollControlBar</name>
+    <message>
+        <source>%1 frames, %2 px</source>
+        <translation>%1 frames, %2 px</translation>
+    </message>
+    <message>
+        <source>Scroll by hand</source>
+        <translation>Scroll by hand</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -349,6 +403,18 @@
     <message>
         <source>No need to update the current version!</source>
         <translation>No need to update the current version!</translation>
+    </message>
+    <message>
+        <source>Scrolling screenshot</source>
+        <translation>Scrolling screenshot</translation>
+    </message>
+    <message>
+        <source>Longest scrolling screenshot</source>
+        <translation>Longest scrolling screenshot</translation>
+    </message>
+    <message>
+        <source> px</source>
+        <translation> px</translation>
     </message>
 </context>
 <context>

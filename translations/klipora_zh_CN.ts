@@ -197,6 +197,18 @@
         <source>Failed to register shortcut &lt;%1&gt;</source>
         <translation>快捷键 &lt;%1&gt; 注册失败</translation>
     </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>已保存到 %1</translation>
+    </message>
+    <message>
+        <source>Could not save %1: %2</source>
+        <translation>无法保存 %1：%2</translation>
+    </message>
+    <message>
+        <source>Scrolling screenshot</source>
+        <translation>滚动截图</translation>
+    </message>
 </context>
 <context>
     <name>ScreenRecorder</name>
@@ -222,6 +234,48 @@
     <message>
         <source>the image could not be encoded</source>
         <translation>图片无法编码</translation>
+    </message>
+</context>
+<context>
+    <name>ScrollCapturer</name>
+    <message>
+        <source>The region is too small for a scrolling screenshot (at least %1 x %1 pixels).</source>
+        <translation>区域太小，无法滚动截图（至少 %1 x %1 像素）。</translation>
+    </message>
+    <message>
+        <source>The screen could not be grabbed.</source>
+        <translation>无法抓取屏幕。</translation>
+    </message>
+    <message>
+        <source>A frame did not match the ones before it; the scrolling screenshot stops with what it has.</source>
+        <translation>有一帧与之前的画面对不上，滚动截图以已拼接的部分结束。</translation>
+    </message>
+    <message>
+        <source>The scrolling screenshot reached its length limit of %1 pixels.</source>
+        <translation>滚动截图已达到 %1 像素的长度上限。</translation>
+    </message>
+    <message>
+        <source>The wheel could not be turned; scroll by hand.</source>
+        <translation>无法自动滚动，请手动滚动。</translation>
+    </message>
+</context>
+<context>
+    <name>ScrollControlBar</name>
+    <message>
+        <source>%1 frames, %2 px</source>
+        <translation>%1 帧，%2 像素</translation>
+    </message>
+    <message>
+        <source>Scroll by hand</source>
+        <translation>手动滚动</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>完成</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
     </message>
 </context>
 <context>
@@ -349,6 +403,18 @@
     <message>
         <source>No need to update the current version!</source>
         <translation>当前已是最新版本，无需更新！</translation>
+    </message>
+    <message>
+        <source>Scrolling screenshot</source>
+        <translation>滚动截图</translation>
+    </message>
+    <message>
+        <source>Longest scrolling screenshot</source>
+        <translation>滚动截图最大长度</translation>
+    </message>
+    <message>
+        <source> px</source>
+        <translation> 像素</translation>
     </message>
 </context>
 <context>

@@ -87,7 +87,7 @@ private:
     Phase phase_ = Phase::Idle;
     bool hand_ = false;
     int maxLength_ = 30000;
-    int settleBound_ = 600;
+    int settleBound_ = 1000;
     QElapsedTimer since_;
     QImage lastGrab_;   // the previous poll
     QImage lastFrame_;  // the last one given to the stitcher

@@ -119,6 +119,7 @@ private slots:
         config.set(Config::PinHotkey, QStringLiteral("F3"));
         config.set(Config::GifHotkey, QStringLiteral("Ctrl+Alt+G"));
         config.set(Config::RecordHotkey, QStringLiteral("Ctrl+Alt+V"));
+        config.set(Config::ScrollHotkey, QStringLiteral("Ctrl+Alt+S"));
     }
 
     void cleanup() { QVERIFY(testutil::setNumLock(false)); }
@@ -127,8 +128,8 @@ private slots:
     {
         Klipora app;
         QCOMPARE(criticals, QStringList());
-        const char* const combos[] = {"F1", "F3", "Ctrl+Alt+G", "Ctrl+Alt+V"};
-        const char* const typed[] = {"F1", "F3", "ctrl+alt+g", "ctrl+alt+v"};
+        const char* const combos[] = {"F1", "F3", "Ctrl+Alt+G", "Ctrl+Alt+V", "Ctrl+Alt+S"};
+        const char* const typed[] = {"F1", "F3", "ctrl+alt+g", "ctrl+alt+v", "ctrl+alt+s"};
         std::vector<std::unique_ptr<QSignalSpy>> spies;
         for (const char* combo : combos) {
             QxtGlobalShortcut* hotkey = hotkeyFor(app, seq(combo));
@@ -267,7 +268,7 @@ private slots:
         QCOMPARE(snipSpy.count(), 1);
     }
 
-    void secondCopyOfTheProgramFailsAllFour()
+    void secondCopyOfTheProgramFailsEveryHotkey()
     {
         Program first;
         QVERIFY(first.start());
@@ -281,7 +282,8 @@ private slots:
                  (QStringList{QStringLiteral("Failed to register shortcut <F1>"),
                               QStringLiteral("Failed to register shortcut <F3>"),
                               QStringLiteral("Failed to register shortcut <Ctrl+Alt+G>"),
-                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+V>")}));
+                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+V>"),
+                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+S>")}));
         QVERIFY(second.stop());
 
         // the first copy still holds every combination after the second has gone

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCursor>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
@@ -19,6 +20,7 @@
 #include "core/resources.h"
 #include "klipora.h"
 #include "snip/screenshoter.h"
+#include "snip/scrollcapturer.h"
 #include "video/screenrecorder.h"
 #include "widgets/settingwindow.h"
 #include "testutil.h"
@@ -122,7 +124,8 @@ private slots:
             QStringList texts;
             for (QAction* a : actions)
                 texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
-            QCOMPARE(texts, (QStringList{QStringLiteral("Snip"), QStringLiteral("Screen Record"),
+            QCOMPARE(texts, (QStringList{QStringLiteral("Snip"), QStringLiteral("Scrolling screenshot"),
+                                         QStringLiteral("Screen Record"),
                                          QStringLiteral("GIF Record"), QStringLiteral("-"),
                                          QStringLiteral("Settings"), QStringLiteral("-"), QStringLiteral("Quit")}));
             QCOMPARE(app.trayMenu()->objectName(), QStringLiteral("sys_tray_menu"));
@@ -141,7 +144,8 @@ private slots:
             for (QAction* a : app.trayMenu()->actions())
                 if (!a->isSeparator())
                     texts << a->text();
-            QCOMPARE(texts, (QStringList{QStringLiteral("截图"), QStringLiteral("录屏"), QStringLiteral("GIF 录制"),
+            QCOMPARE(texts, (QStringList{QStringLiteral("截图"), QStringLiteral("滚动截图"), QStringLiteral("录屏"),
+                                         QStringLiteral("GIF 录制"),
                                          QStringLiteral("设置"), QStringLiteral("退出")}));
         }
         QVERIFY(trs::loadLanguage(QStringLiteral("en_US")));
@@ -182,7 +186,7 @@ private slots:
         }
         {
             Klipora app;
-            QAction* settings = app.trayMenu()->actions().at(4);
+            QAction* settings = app.trayMenu()->actions().at(5);
             QCOMPARE(settings->text(), QStringLiteral("Settings"));
             settings->trigger();
             QVERIFY(app.settingWindow()->isVisible());
@@ -424,6 +428,58 @@ private slots:
         QCOMPARE(pins.size(), 1);
         QCOMPARE(pins.first()->image().toImage().convertToFormat(QImage::Format_RGB32), images.back());
         QCOMPARE(pins.first()->pos(), QPoint(110, 31) - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
+    }
+
+    void scrollingScreenshotIsCopiedAndPinnedOrSaved()
+    {
+        QCOMPARE(zoomToFit(QSize(400, 8000), QSize(1000, 800)), 0.1);
+        QCOMPARE(zoomToFit(QSize(4000, 300), QSize(1000, 800)), 0.25);
+        QCOMPARE(zoomToFit(QSize(400, 300), QSize(1000, 800)), 1.0);
+
+        Klipora app;
+        ScrollCapturer* capturer = app.scrollCapturer();
+        const QImage tall = pattern(300, 5000);
+        const int pinnedBefore = app.findChildren<ImageWindow*>().size();
+        emit capturer->finished(tall, QPoint(30, 40));
+
+        // copied with the place it came from, readable by other programs
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime && mime->hasFormat(QString::fromLatin1(QPOINT_MIME)));
+        QPoint pos;
+        QVERIFY(decodeQPoint(mime->data(QString::fromLatin1(QPOINT_MIME)), &pos));
+        QCOMPARE(pos, QPoint(30, 40));
+        const auto png = testutil::run(QStringLiteral("xclip"),
+                                       {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                        QStringLiteral("image/png"), QStringLiteral("-o")});
+        QCOMPARE(QImage::fromData(png.out, "PNG").convertToFormat(QImage::Format_RGB32), tall);
+
+        // pinned whole, zoomed out to fit the screen
+        const QList<ImageWindow*> pinned = app.findChildren<ImageWindow*>();
+        QCOMPARE(pinned.size(), pinnedBefore + 1);
+        ImageWindow* window = pinned.last();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->image().toImage().convertToFormat(QImage::Format_RGB32), tall);
+        QVERIFY(window->zoom() < 1.0);
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(window->geometry()));
+        window->close();
+
+        // with a path it is saved there and not pinned
+        const QString path = QDir(testutil::tempDir()).filePath(QStringLiteral("scroll.png"));
+        app.scrollCapture(path);
+        capturer->exit();
+        emit capturer->finished(tall, QPoint(0, 0));
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), tall);
+        QCOMPARE(app.findChildren<ImageWindow*>().size(), pinned.size());
+
+        // a place that cannot be written is reported; an existing file stays whole
+        g_messages.clear();
+        app.scrollCapture(QStringLiteral("/nonexistent-folder/scroll.png"));
+        capturer->exit();
+        emit capturer->finished(tall, QPoint(0, 0));
+        QVERIFY(g_messages.filter(QStringLiteral("Could not save /nonexistent-folder/scroll.png")).size() == 1);
+        QString error;
+        QVERIFY(!saveImageFile(QImage(), path, &error));
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), tall);
     }
 
     void hugeCopiesRenderAtABoundedSize()

@@ -66,6 +66,12 @@ public:
         setFixedSize(VIEW_W, VIEW_H);
     }
     int position() const { return position_; }
+    // What a user's own scrolling does.
+    void scrollTo(int position)
+    {
+        position_ = position;
+        repaint();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -266,6 +272,40 @@ private slots:
         QVERIFY(difference(result.copy(0, 0, VIEW_W, HEADER), header).mean < 1.0);
         const QImage body = page6000.copy(0, HEADER + startAt, VIEW_W, result.height() - HEADER);
         QVERIFY(difference(result.copy(0, HEADER, VIEW_W, result.height() - HEADER), body).mean < 1.0);
+    }
+
+    void scrollingByHandAndReturnToFinish()
+    {
+        ScrollPage page(Qt::Vertical, false);
+        ScrollCapturer capturer;
+        page.move(origin_);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page, 30000));
+        QSignalSpy finished(&capturer, &ScrollCapturer::finished);
+        capturer.setUseDetectWindow(false);
+        capturer.start();
+        QVERIFY(select(&capturer, origin_, origin_ + QPoint(VIEW_W - 1, VIEW_H - 1)));
+        QTest::keyClick(&capturer, Qt::Key_Return);
+        // switched before the first frame is taken: the wheel is never turned
+        capturer.controlBar()->handButton()->click();
+        QVERIFY(capturer.handScrolling());
+        QTRY_COMPARE_WITH_TIMEOUT(capturer.frames(), 1, 30000);
+        // down, back up a little, and further down than before
+        int expectFrames = 1;
+        for (int at : {300, 150, 500}) {
+            page.scrollTo(at);
+            ++expectFrames;
+            QTRY_COMPARE_WITH_TIMEOUT(capturer.frames(), expectFrames, 30000);
+        }
+        QCOMPARE(capturer.length(), 500 + VIEW_H);
+        // Return from the keyboard finishes, though the overlay is gone
+        QVERIFY(testutil::pressKeys(QStringLiteral("Return")));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        QCOMPARE(page.position(), 500);
+        const QImage result = finished.first().at(0).value<QImage>().convertToFormat(QImage::Format_RGB32);
+        const QImage expected = knownPage(Qt::Vertical).copy(0, 0, VIEW_W, 500 + VIEW_H);
+        QCOMPARE(result.size(), expected.size());
+        QVERIFY(difference(result, expected).mean < 1.0);
     }
 
     void barStaysOutsideTheRegion()

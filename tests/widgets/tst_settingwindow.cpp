@@ -238,6 +238,18 @@ private slots:
             QVERIFY(onlyChanged(down, s.path, start + 1));
             QCOMPARE(changed.count(), 3);
         }
+
+        // the longest scrolling screenshot steps by a thousand pixels, within its range
+        w.tabs()->setCurrentIndex(SHORTCUTS);
+        auto* length = cell<QSpinBox>(w, SHORTCUTS, 6, 2);
+        QVERIFY(length);
+        const int start = config().doc().at(json::json_pointer("/scroll/maxlength")).get<int>();
+        QCOMPARE(length->value(), start);
+        Snapshot up;
+        QTest::keyClick(length, Qt::Key_Up);
+        QVERIFY(onlyChanged(up, "/scroll/maxlength", start + 1000));
+        length->setValue(10);
+        QCOMPARE(config().integer(Config::ScrollMaxLength), Config::minimum(Config::ScrollMaxLength));
     }
 
     void framerateNeverDropsToZero()
@@ -398,6 +410,7 @@ private slots:
             {2, QStringLiteral("Paste"), "/pin/hotkey", Qt::Key_P, QStringLiteral("Ctrl+Alt+P")},
             {3, QStringLiteral("Video recording"), "/record/hotkey", Qt::Key_R, QStringLiteral("Ctrl+Alt+R")},
             {4, QStringLiteral("Gif recording"), "/gif/hotkey", Qt::Key_F9, QStringLiteral("Shift+F9")},
+            {5, QStringLiteral("Scrolling screenshot"), "/scroll/hotkey", Qt::Key_J, QStringLiteral("Ctrl+Alt+J")},
         };
         for (const auto& f : fields) {
             auto* label = cell<QLabel>(w, SHORTCUTS, f.row, 1);
