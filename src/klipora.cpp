@@ -277,12 +277,13 @@ void Klipora::scrollFinished(const QImage& image, const QPoint& pos)
     auto* window = new ImageWindow(this);
     connect(window, &ImageWindow::SHOW_MESSAGE, this,
             qOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>(&Klipora::showMessage));
-    window->setZoom(zoomToFit(image.size(), room));
-    if (!window->setImage(QPixmap::fromImage(image))) {
+    const double zoom = zoomToFit(image.size(), room);
+    window->setZoom(zoom);
+    // placed before it is mapped, so it never shows elsewhere first
+    const QSize frame = imagewindow::frameSize(image.size(), zoom, false);
+    window->move(imagewindow::centredAt(QRectF(area).center(), frame).topLeft());
+    if (!window->setImage(QPixmap::fromImage(image)))
         window->deleteLater();
-        return;
-    }
-    window->move(imagewindow::centredAt(QRectF(area).center(), window->size()).topLeft());
 }
 
 SettingWindow* Klipora::settingWindow()
