@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -12,14 +13,17 @@
 #include <QImageWriter>
 #include <QMimeData>
 #include <QSaveFile>
+#include <QPainter>
 #include <QScreen>
-#include <QTextEdit>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 
 #include "core/config.h"
+#include "core/htmlshape.h"
+#include "core/imagebudget.h"
 #include "core/imagewindow.h"
 #include "core/qpointformat.h"
 #include "core/pngmimedata.h"
@@ -47,6 +51,15 @@ bool isImageSuffix(const QString& suffix)
     };
     return suffixes.contains(suffix); // case-sensitive on purpose: "Png" is not listed
 }
+
+// Clipboard HTML is laid out with nothing from outside: an <img> naming a
+// local file could be huge or a FIFO, and a remote one would tell a server
+// what was copied.
+class OfflineDocument : public QTextDocument
+{
+protected:
+    QVariant loadResource(int, const QUrl&) override { return QVariant(); }
+};
 
 } // namespace
 
@@ -89,23 +102,60 @@ bool saveImageFile(const QImage& image, const QString& path, QString* error)
     return true;
 }
 
+QPoint placeOnScreens(const QPoint& pos, const QSize& size, const QVector<QRect>& screens)
+{
+    for (const QRect& screen : screens) {
+        if (screen.contains(pos))
+            return pos;
+    }
+    if (screens.isEmpty())
+        return QPoint(0, 0);
+    // the nearest screen, measured without overflow from any 32-bit point
+    const QRect* best = nullptr;
+    qint64 bestDistance = 0;
+    for (const QRect& screen : screens) {
+        const qint64 dx = std::max<qint64>({qint64(screen.left()) - pos.x(), qint64(pos.x()) - screen.right(), 0});
+        const qint64 dy = std::max<qint64>({qint64(screen.top()) - pos.y(), qint64(pos.y()) - screen.bottom(), 0});
+        const qint64 distance = std::max(dx, dy);
+        if (!best || distance < bestDistance) {
+            best = &screen;
+            bestDistance = distance;
+        }
+    }
+    // as much of the image on it as fits, its top-left corner always
+    const int x = qBound(best->left(), pos.x(), std::max(best->left(), best->right() + 1 - size.width()));
+    const int y = qBound(best->top(), pos.y(), std::max(best->top(), best->bottom() + 1 - size.height()));
+    return QPoint(x, y);
+}
+
 QPixmap renderClipboardHtml(const QString& html)
 {
-    QTextEdit editor;
-    editor.setAttribute(Qt::WA_DontShowOnScreen);
-    editor.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    editor.setLineWrapMode(QTextEdit::NoWrap);
-    editor.setHtml(html.left(HTML_MAX_CHARS));
-    const QSize size = editor.document()->size().toSize().boundedTo(QSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE));
-    editor.resize(size);
-    return editor.grab();
+    const QString cut = html.left(HTML_MAX_CHARS);
+    const HtmlShape shape = HtmlShape::measure(cut);
+    if (!shape.isLayoutSafe()) {
+        qWarning() << "HTML too complex to lay out (depth" << shape.depth << "tables" << shape.tableDepth
+                   << "elements" << shape.elements << "); shown as plain text";
+        return renderClipboardText(
+            QCoreApplication::translate("Klipora", "[Shown as plain text: the copied HTML is too complex to lay out.]")
+            + QStringLiteral("\n\n") + flattenHtml(cut));
+    }
+    OfflineDocument document;
+    document.setHtml(cut);
+    const QSize size = document.size().toSize().boundedTo(QSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE));
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    document.drawContents(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return QPixmap::fromImage(image);
 }
 
 QPixmap renderClipboardText(const QString& text)
 {
     QLabel label;
     label.setAttribute(Qt::WA_DontShowOnScreen);
+    // plain text stays plain: markup in it is laid out by nobody
+    label.setTextFormat(Qt::PlainText);
     label.setText(text.left(TEXT_MAX_CHARS));
     label.setWordWrap(true);
     label.setMargin(10);
@@ -345,6 +395,11 @@ void Klipora::pinImage(QPixmap image, QPoint pos)
     auto* window = new ImageWindow(this);
     connect(window, &ImageWindow::SHOW_MESSAGE, this,
             qOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>(&Klipora::showMessage));
+    // A position from the clipboard can be anything another program wrote.
+    QVector<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens << screen->geometry();
+    pos = placeOnScreens(pos, image.size(), screens);
     // Placed before it is mapped, so it never shows at a default spot first;
     // the margin puts the image's top-left pixel where it was captured.
     window->move(pos - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
@@ -443,11 +498,38 @@ void Klipora::append(const QImage& image, const QPoint& pos)
         history_.pop_front();
 }
 
+bool Klipora::boundedImage(const QMimeData* mime, bool own, QImage* image)
+{
+    const imagebudget::Result read = imagebudget::readMime(mime, own);
+    *image = read.image;
+    if (read.failure == imagebudget::Failure::TooLarge) {
+        // X may announce one copy twice: one balloon
+        if (read.size != rejectedSize_ || !read.size.isValid()) {
+            rejectedSize_ = read.size;
+            showMessage(QStringLiteral("Klipora"),
+                        read.size.isValid()
+                            ? tr("The copied image (%1 x %2) is too large to pin.")
+                                  .arg(read.size.width())
+                                  .arg(read.size.height())
+                            : tr("The copied image is too large to pin."),
+                        QSystemTrayIcon::Warning, 10000);
+        }
+        return false;
+    }
+    if (image->isNull()) {
+        qWarning() << "the clipboard's image could not be read";
+        return false;
+    }
+    return true;
+}
+
 void Klipora::clipboardChanged()
 {
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* mime = clipboard->mimeData();
     if (!mime)
         return;
+    const bool own = clipboard->ownsClipboard();
 
     QPoint snipPos;
     const bool hasSnipPos = mime->hasFormat(QString::fromLatin1(QPOINT_MIME))
@@ -455,19 +537,30 @@ void Klipora::clipboardChanged()
 
     if (mime->hasHtml() && mime->hasImage()) {
         qInfo() << "IAMGE";
-        const QImage image = qvariant_cast<QImage>(mime->imageData());
-        append(image, centredOnFirstScreen(image.size()));
+        QImage image;
+        if (boundedImage(mime, own, &image))
+            append(image, centredOnFirstScreen(image.size()));
     } else if (mime->hasHtml()) {
         qInfo() << "HTML";
         append(renderClipboardHtml(mime->html()).toImage(), QCursor::pos());
     } else if (hasSnipPos && mime->hasImage()) {
         qInfo() << "SNIP";
         // shares the pixels the overlay put on the clipboard
-        append(qvariant_cast<QImage>(mime->imageData()), snipPos);
+        QImage image;
+        if (boundedImage(mime, own, &image))
+            append(image, snipPos);
     } else if (mime->hasUrls() && isImageSuffix(QFileInfo(mime->urls().first().fileName()).suffix())) {
         qInfo() << "IMAGE URL";
-        const QImage image(mime->urls().first().toLocalFile());
-        append(image, centredOnFirstScreen(image.size()));
+        const QString path = mime->urls().first().toLocalFile();
+        const imagebudget::Result read = imagebudget::readFile(path);
+        if (read.failure == imagebudget::Failure::TooLarge && read.size != rejectedSize_) {
+            rejectedSize_ = read.size;
+            showMessage(QStringLiteral("Klipora"),
+                        tr("The copied image is too large to pin: %1").arg(QDir::toNativeSeparators(path)),
+                        QSystemTrayIcon::Warning, 10000);
+        }
+        if (!read.image.isNull())
+            append(read.image, centredOnFirstScreen(read.image.size()));
     } else if (mime->hasText()) {
         qInfo() << "TEXT";
         append(renderClipboardText(mime->text()).toImage(), QCursor::pos());

@@ -75,6 +75,9 @@ private:
     void applyToolSettings();
     void append(const QImage& image, const QPoint& pos);
     void scrollFinished(const QImage& image, const QPoint& pos);
+    // The clipboard's image within the pixel budget; a too large one is
+    // reported once and not read.
+    bool boundedImage(const QMimeData* mime, bool own, QImage* image);
 
     // Lets a recording in progress finish its file before the program ends.
     void finishRecordings();
@@ -104,6 +107,7 @@ private:
     };
     HotkeyState hotkeyStates_[HOTKEY_COUNT];
     bool warmedUp_ = false;
+    QSize rejectedSize_;
 };
 
 // Off-screen renderings of clipboard text for the pin history, capped so that
@@ -117,3 +121,6 @@ double zoomToFit(const QSize& image, const QSize& area);
 // Writes an image to a file in the format its suffix names (PNG otherwise),
 // replacing the file only once the new one is whole.
 bool saveImageFile(const QImage& image, const QString& path, QString* error);
+// A pin's top-left corner on one of the screens: kept when it is on one,
+// otherwise moved onto the nearest, with as much of the image as fits.
+QPoint placeOnScreens(const QPoint& pos, const QSize& size, const QVector<QRect>& screens);

@@ -31,6 +31,8 @@
 #include <vector>
 #include <cmath>
 
+#include "core/imagebudget.h"
+
 namespace {
 
 const char* const MESSAGE_TITLE = "Klipora<PICTURE>";
@@ -305,14 +307,22 @@ bool ImageWindow::setImage(const QPixmap& image)
 
 QPixmap ImageWindow::loadImage(const QString& path)
 {
-    const QPixmap image(path);
-    if (image.isNull()) {
+    const imagebudget::Result read = imagebudget::readFile(path);
+    if (read.failure == imagebudget::Failure::TooLarge) {
+        qWarning() << "image too large:" << path << read.size;
+        emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
+                          tr("The image is too large to open: %1").arg(QDir::toNativeSeparators(path)),
+                          QSystemTrayIcon::Warning, 10000);
+        return QPixmap();
+    }
+    if (read.image.isNull()) {
         qWarning() << "not an image:" << path;
         emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
                           tr("Cannot open image: %1").arg(QDir::toNativeSeparators(path)),
                           QSystemTrayIcon::Warning, 10000);
+        return QPixmap();
     }
-    return image;
+    return QPixmap::fromImage(read.image);
 }
 
 bool ImageWindow::openFile(const QString& path)
@@ -344,7 +354,14 @@ void ImageWindow::copy()
 
 void ImageWindow::paste()
 {
-    const QPixmap image = QGuiApplication::clipboard()->pixmap();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const imagebudget::Result read = imagebudget::readMime(clipboard->mimeData(), clipboard->ownsClipboard());
+    if (read.failure == imagebudget::Failure::TooLarge) {
+        emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE), tr("The image on the clipboard is too large to paste."),
+                          QSystemTrayIcon::Warning, 10000);
+        return;
+    }
+    const QPixmap image = QPixmap::fromImage(read.image);
     if (image.isNull()) {
         // Text or nothing on the clipboard: keep what is pinned.
         qWarning() << "the clipboard holds no image";
