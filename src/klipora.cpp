@@ -116,7 +116,7 @@ QPoint placeOnScreens(const QPoint& pos, const QSize& size, const QVector<QRect>
     for (const QRect& screen : screens) {
         const qint64 dx = std::max<qint64>({qint64(screen.left()) - pos.x(), qint64(pos.x()) - screen.right(), 0});
         const qint64 dy = std::max<qint64>({qint64(screen.top()) - pos.y(), qint64(pos.y()) - screen.bottom(), 0});
-        const qint64 distance = std::max(dx, dy);
+        const qint64 distance = dx + dy;
         if (!best || distance < bestDistance) {
             best = &screen;
             bestDistance = distance;

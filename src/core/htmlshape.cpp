@@ -17,14 +17,24 @@ bool isVoid(const QString& name)
     return names.contains(name);
 }
 
-// Elements whose end tag may be left out: a new one closes the open one.
-bool closesSame(const QString& name)
+// Whether opening `name` ends an open `top` whose end tag was left out, as
+// a new row ends the open cell and row.
+bool implicitlyCloses(const QString& name, const QString& top)
 {
-    static const QStringList names = {
-        QStringLiteral("p"),  QStringLiteral("li"), QStringLiteral("td"),     QStringLiteral("th"),
-        QStringLiteral("tr"), QStringLiteral("dt"), QStringLiteral("dd"),     QStringLiteral("option"),
+    static const QStringList cells = {QStringLiteral("td"), QStringLiteral("th")};
+    static const QStringList blocks = {
+        QStringLiteral("p"),  QStringLiteral("div"), QStringLiteral("table"), QStringLiteral("ul"),
+        QStringLiteral("ol"), QStringLiteral("h1"),  QStringLiteral("h2"),    QStringLiteral("h3"),
+        QStringLiteral("pre"), QStringLiteral("blockquote"),
     };
-    return names.contains(name);
+    if (name == QLatin1String("tr"))
+        return cells.contains(top) || top == QLatin1String("tr");
+    if (cells.contains(name))
+        return cells.contains(top);
+    if (name == QLatin1String("li") || name == QLatin1String("dt") || name == QLatin1String("dd")
+        || name == QLatin1String("option"))
+        return top == name;
+    return top == QLatin1String("p") && blocks.contains(name);
 }
 
 struct Tag
@@ -125,7 +135,7 @@ HtmlShape HtmlShape::measure(const QString& html)
                 return shape;
             continue;
         }
-        if (closesSame(tag.name) && !open.empty() && open.back() == tag.name)
+        while (!open.empty() && implicitlyCloses(tag.name, open.back()))
             open.pop_back();
         open.push_back(tag.name);
         if (tag.name == QLatin1String("table"))

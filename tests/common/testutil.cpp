@@ -241,3 +241,64 @@ void PatternWindow::paintEvent(QPaintEvent*)
 }
 
 } // namespace testutil
+
+#include <QtEndian>
+#include <zlib.h>
+
+namespace testutil {
+
+namespace {
+
+void appendChunk(QByteArray* png, const char* type, const QByteArray& data)
+{
+    char length[4];
+    qToBigEndian<quint32>(quint32(data.size()), length);
+    png->append(length, 4);
+    QByteArray body(type, 4);
+    body += data;
+    png->append(body);
+    char crc[4];
+    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+                          crc);
+    png->append(crc, 4);
+}
+
+} // namespace
+
+QByteArray bigPng(int width, int height, bool headerOnly)
+{
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(quint32(width), header.data());
+    qToBigEndian<quint32>(quint32(height), header.data() + 4);
+    header[8] = 8; // bit depth; colour type 0 (grey), no interlace
+    appendChunk(&png, "IHDR", header);
+    if (headerOnly) {
+        // a reader learns the size on reaching the first data chunk
+        appendChunk(&png, "IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8));
+        appendChunk(&png, "IEND", QByteArray());
+        return png;
+    }
+    z_stream z{};
+    deflateInit(&z, 9);
+    const QByteArray row(width + 1, '\0'); // filter byte, then black pixels
+    QByteArray compressed;
+    char out[65536];
+    for (int y = 0; y <= height; ++y) {
+        const bool last = y == height;
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.constData()));
+        z.avail_in = last ? 0 : uInt(row.size());
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(out, int(sizeof out - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    appendChunk(&png, "IDAT", compressed);
+    appendChunk(&png, "IEND", QByteArray());
+    return png;
+}
+
+} // namespace testutil

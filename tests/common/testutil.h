@@ -96,3 +96,12 @@ namespace testutil {
 QColor screenPixel(const QPoint& globalPos);
 
 } // namespace testutil
+
+namespace testutil {
+
+// A real, decodable grey PNG of any size, compressed to a few hundred bytes
+// per megapixel: what a hostile program can offer as a tiny file. With
+// headerOnly its pixel data is cut short: it announces the size and no more.
+QByteArray bigPng(int width, int height, bool headerOnly = false);
+
+} // namespace testutil
