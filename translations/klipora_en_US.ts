@@ -170,6 +170,14 @@
         <source>Close</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>The image is too large to open: %1</source>
+        <translation>The image is too large to open: %1</translation>
+    </message>
+    <message>
+        <source>The image on the clipboard is too large to paste.</source>
+        <translation>The image on the clipboard is too large to paste.</translation>
+    </message>
 </context>
 <context>
     <name>Klipora</name>
@@ -208,6 +216,22 @@
     <message>
         <source>Scrolling screenshot</source>
         <translation>Scrolling screenshot</translation>
+    </message>
+    <message>
+        <source>[Shown as plain text: the copied HTML is too complex to lay out.]</source>
+        <translation>[Shown as plain text: the copied HTML is too complex to lay out.]</translation>
+    </message>
+    <message>
+        <source>The copied image (%1 x %2) is too large to pin.</source>
+        <translation>The copied image (%1 x %2) is too large to pin.</translation>
+    </message>
+    <message>
+        <source>The copied image is too large to pin.</source>
+        <translation>The copied image is too large to pin.</translation>
+    </message>
+    <message>
+        <source>The copied image is too large to pin: %1</source>
+        <translation>The copied image is too large to pin: %1</translation>
     </message>
 </context>
 <context>

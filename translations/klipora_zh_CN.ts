@@ -170,6 +170,14 @@
         <source>Close</source>
         <translation>关闭</translation>
     </message>
+    <message>
+        <source>The image is too large to open: %1</source>
+        <translation>图片太大，无法打开：%1</translation>
+    </message>
+    <message>
+        <source>The image on the clipboard is too large to paste.</source>
+        <translation>剪贴板中的图片太大，无法粘贴。</translation>
+    </message>
 </context>
 <context>
     <name>Klipora</name>
@@ -208,6 +216,22 @@
     <message>
         <source>Scrolling screenshot</source>
         <translation>滚动截图</translation>
+    </message>
+    <message>
+        <source>[Shown as plain text: the copied HTML is too complex to lay out.]</source>
+        <translation>[以纯文本显示：复制的 HTML 过于复杂，无法排版。]</translation>
+    </message>
+    <message>
+        <source>The copied image (%1 x %2) is too large to pin.</source>
+        <translation>复制的图片（%1 x %2）太大，无法贴图。</translation>
+    </message>
+    <message>
+        <source>The copied image is too large to pin.</source>
+        <translation>复制的图片太大，无法贴图。</translation>
+    </message>
+    <message>
+        <source>The copied image is too large to pin: %1</source>
+        <translation>复制的图片太大，无法贴图：%1</translation>
     </message>
 </context>
 <context>
