@@ -39,8 +39,8 @@ constexpr int MAX_PEN_STYLE = int(Qt::CustomDashLine);
 constexpr int MIN_SCROLL_LENGTH = 1000;
 constexpr int MAX_SCROLL_LENGTH = 60000;
 
-// Every key of the document: its path, type, default and range, in the order
-// of Config::Key.
+// Every key of the document: its path, type, default and range. A new key
+// gets its name in Config::Key and its row here.
 const std::vector<Entry>& table()
 {
     static const std::vector<Entry> entries = {
@@ -73,13 +73,18 @@ const std::vector<Entry>& table()
     return entries;
 }
 
+// The row of a key, whatever the order of the rows.
 const Entry* entry(Config::Key key)
 {
+    static const std::vector<const Entry*> rows = [] {
+        std::vector<const Entry*> byKey(Config::KeyCount, nullptr);
+        for (const Entry& e : table())
+            byKey[size_t(e.key)] = &e;
+        return byKey;
+    }();
     if (key < 0 || key >= Config::KeyCount)
         return nullptr;
-    const Entry& e = table()[size_t(key)];
-    Q_ASSERT(e.key == key);
-    return &e;
+    return rows[size_t(key)];
 }
 
 int depthOf(const Entry& e)
