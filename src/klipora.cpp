@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -463,6 +464,7 @@ void Klipora::applyToolSettings()
         return;
     Config& config = Config::instance();
     recorder_->setFramerate(config.integer(Config::RecordFramerate));
+    recorder_->mute(!config.boolean(Config::RecordMicrophone));
     gifCapturer_->setFramerate(config.integer(Config::GifFramerate));
     scrollCapturer_->setMaxLength(config.integer(Config::ScrollMaxLength));
     screenShoter_->updateTheme();
@@ -475,8 +477,13 @@ void Klipora::finishRecordings()
 {
     if (!recorder_)
         return;
-    recorder_->finishNow();
-    gifCapturer_->finishNow();
+    // Quitting waits for no child longer than this, in all.
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int BUDGET_MS = 9000;
+    const bool both = recorder_->recording() && gifCapturer_->recording();
+    recorder_->finishNow(both ? BUDGET_MS / 2 : BUDGET_MS);
+    gifCapturer_->finishNow(int(qMax<qint64>(500, BUDGET_MS - clock.elapsed())));
 }
 
 void Klipora::append(const QImage& image, const QPoint& pos)

@@ -69,6 +69,9 @@ const std::vector<Entry>& table()
         {Config::GifMaskColor, {"gif", "selector", "mask", "color"}, Type::Color, "#88000000"},
         {Config::ScrollHotkey, {"scroll", "hotkey"}, Type::Hotkey, "Ctrl+Alt+S"},
         {Config::ScrollMaxLength, {"scroll", "maxlength"}, Type::Integer, 30000, MIN_SCROLL_LENGTH, MAX_SCROLL_LENGTH},
+        {Config::RecordMicrophone, {"record", "microphone"}, Type::Boolean, false},
+        // empty: the default input
+        {Config::RecordAudioSource, {"record", "audiosource"}, Type::String, ""},
     };
     return entries;
 }

@@ -54,6 +54,8 @@ public:
         GifMaskColor,
         ScrollHotkey,
         ScrollMaxLength,
+        RecordMicrophone,
+        RecordAudioSource,
         KeyCount
     };
     enum class Type { Boolean, Integer, String, Color, Hotkey };

@@ -19,8 +19,11 @@ QString sizeText(const QRect& r)
 QStringList screenInput(Platform platform, const Grab& grab)
 {
     const QRect& r = grab.region;
+    // Without this ffmpeg spends the first seconds guessing a rate it was
+    // given, and a short take ends before a single frame is written.
+    const QStringList noProbe{QStringLiteral("-fpsprobesize"), QStringLiteral("0")};
     if (platform == Platform::Windows) {
-        return {QStringLiteral("-f"), QStringLiteral("gdigrab"),
+        return noProbe + QStringList{QStringLiteral("-f"), QStringLiteral("gdigrab"),
                 QStringLiteral("-framerate"), QString::number(grab.framerate),
                 QStringLiteral("-offset_x"), QString::number(r.left()),
                 QStringLiteral("-offset_y"), QString::number(r.top()),
@@ -29,10 +32,17 @@ QStringList screenInput(Platform platform, const Grab& grab)
     }
     // x11grab takes the offset in the input name: ":0+10,20".
     const QString display = grab.display.isEmpty() ? QStringLiteral(":0") : grab.display;
-    return {QStringLiteral("-f"), QStringLiteral("x11grab"),
+    return noProbe + QStringList{QStringLiteral("-f"), QStringLiteral("x11grab"),
             QStringLiteral("-framerate"), QString::number(grab.framerate),
             QStringLiteral("-video_size"), sizeText(r),
             QStringLiteral("-i"), QStringLiteral("%1+%2,%3").arg(display).arg(r.left()).arg(r.top())};
+}
+
+// The output runs at exactly the grab's rate: one stored frame per grabbed
+// one, duplicated or dropped to keep time, never a guessed rate.
+QStringList constantRate(const Grab& grab)
+{
+    return {QStringLiteral("-r"), QString::number(grab.framerate), QStringLiteral("-fps_mode"), QStringLiteral("cfr")};
 }
 
 } // namespace
@@ -75,7 +85,8 @@ GifFiles gifFiles(const QString& gifFolder, const QString& tempFolder, const QSt
 
 QStringList recordArgs(Platform platform, const Grab& grab, const QString& audioDevice, const QString& output)
 {
-    QStringList args;
+    // never overwrite, so ffmpeg can never stop to ask on its input
+    QStringList args{QStringLiteral("-n")};
     const bool audio = !audioDevice.isEmpty();
     if (audio && platform == Platform::Windows) {
         args << QStringLiteral("-f") << QStringLiteral("dshow") << QStringLiteral("-i")
@@ -86,14 +97,17 @@ QStringList recordArgs(Platform platform, const Grab& grab, const QString& audio
              << QStringLiteral("pulse") << QStringLiteral("-i") << audioDevice
              << QStringLiteral("-thread_queue_size") << QStringLiteral("1024");
     }
-    args << screenInput(platform, grab);
-    args << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-vf") << SCALE_EVEN << output;
+    args << screenInput(platform, grab) << constantRate(grab);
+    args << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-vf") << SCALE_EVEN;
+    if (audio)
+        args << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-b:a") << QStringLiteral("128k");
+    args << output;
     return args;
 }
 
 QStringList gifCaptureArgs(Platform platform, const Grab& grab, const QString& video)
 {
-    return screenInput(platform, grab) << video;
+    return QStringList{QStringLiteral("-n")} + screenInput(platform, grab) + constantRate(grab) << video;
 }
 
 QStringList paletteArgs(const QString& video, int gifRate, const QString& palette)

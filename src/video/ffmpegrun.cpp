@@ -1,26 +1,113 @@
 #include "ffmpegrun.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
+
+#ifdef __linux__
+#include <csignal>
+#include <sys/prctl.h>
+#endif
 
 namespace {
 
-// Enough of the error output to find its last line; the rest is progress.
+// Enough of the error output to find its last lines; the rest is progress.
 constexpr int ERR_TAIL_BYTES = 8192;
-// After SIGTERM ffmpeg still writes its trailer; give it this long.
-constexpr int TERM_WAIT_MS = 5000;
+// Lines of ffmpeg's own words kept in the log when it fails.
+constexpr int LOGGED_LINES = 6;
+
+// ffmpeg goes when Klipora goes, even when Klipora is killed: SIGTERM still
+// lets it finish its file.
+class ChildProcess : public QProcess
+{
+public:
+    using QProcess::QProcess;
+
+protected:
+    void setupChildProcess() override
+    {
+#ifdef __linux__
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    }
+};
+
+QStringList splitLines(const QByteArray& tail)
+{
+    // Progress lines end in "\r", messages in "\n": either ends a line.
+    QByteArray text = tail;
+    text.replace('\r', '\n');
+    QStringList lines;
+    for (const QByteArray& line : text.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (!trimmed.isEmpty())
+            lines << QString::fromLocal8Bit(trimmed);
+    }
+    return lines;
+}
 
 } // namespace
 
+int lastReportedFrame(const QByteArray& errorOutput)
+{
+    const int at = errorOutput.lastIndexOf("frame=");
+    if (at < 0)
+        return -1;
+    int i = at + 6;
+    while (i < errorOutput.size() && errorOutput.at(i) == ' ')
+        ++i;
+    int value = 0;
+    int digits = 0;
+    while (i < errorOutput.size() && errorOutput.at(i) >= '0' && errorOutput.at(i) <= '9' && digits < 9) {
+        value = value * 10 + (errorOutput.at(i) - '0');
+        ++i;
+        ++digits;
+    }
+    return digits > 0 ? value : -1;
+}
+
+QString explainFfmpegFailure(int exitCode, const QStringList& lastLines)
+{
+    const QString text = lastLines.join(QLatin1Char('\n'));
+    const auto has = [&text](const char* what) { return text.contains(QLatin1String(what), Qt::CaseInsensitive); };
+    const auto tr = [](const char* s) { return QCoreApplication::translate("FfmpegRun", s); };
+    if (has("Cannot open display") || has("Can't open display"))
+        return tr("ffmpeg cannot open the display.");
+    if (has("outside the screen"))
+        return tr("the region lies outside the screen.");
+    if (has("No space left"))
+        return tr("the disk is full.");
+    if (has("Permission denied"))
+        return tr("the output folder may not be written.");
+    if (has("already exists"))
+        return tr("a file of that name already exists.");
+    if (has("[pulse") || has("Connection refused"))
+        return tr("the sound source cannot be opened.");
+    if (has("No such file or directory"))
+        return tr("a file or folder that ffmpeg needs does not exist.");
+    if (has("Invalid argument") || has("Invalid") || has("not supported"))
+        return tr("ffmpeg refused the recording settings (frame rate or region).");
+    return tr("ffmpeg stopped with an error (exit code %1); its last lines are in the log.").arg(exitCode);
+}
+
 FfmpegRun::FfmpegRun(QObject* parent)
     : QObject(parent)
-    , process_(new QProcess(this))
+    , process_(new ChildProcess(this))
+    , hold_(new QTimer(this))
     , grace_(new QTimer(this))
+    , term_(new QTimer(this))
 {
-    grace_->setSingleShot(true);
+    for (QTimer* t : {hold_, grace_, term_})
+        t->setSingleShot(true);
     process_->setStandardOutputFile(QProcess::nullDevice());
+    // so that the blocking waits wake up for error output
+    process_->setReadChannel(QProcess::StandardError);
+    connect(hold_, &QTimer::timeout, this, &FfmpegRun::sendQuit);
     connect(grace_, &QTimer::timeout, this, &FfmpegRun::terminate);
+    connect(term_, &QTimer::timeout, this, &FfmpegRun::kill);
     connect(process_, &QProcess::started, this, &FfmpegRun::started);
     connect(process_, &QProcess::readyReadStandardError, this, &FfmpegRun::readErrors);
     connect(process_, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
@@ -34,7 +121,7 @@ FfmpegRun::~FfmpegRun()
     if (busy()) {
         // Our owner is already half gone: nobody is left to tell.
         blockSignals(true);
-        finishNow();
+        finishNow(8000);
     }
 }
 
@@ -50,9 +137,10 @@ bool FfmpegRun::start(const QStringList& args, bool interactive)
     args_ = args;
     interactive_ = interactive;
     errTail_.clear();
-    terminated_ = false;
-    reported_ = false;
-    grace_->stop();
+    frames_ = 0;
+    stopRequested_ = quitSent_ = terminated_ = killed_ = reported_ = startFailed_ = false;
+    for (QTimer* t : {hold_, grace_, term_})
+        t->stop();
     qInfo().noquote() << program() << args.join(QLatin1Char(' '));
     process_->start(program(), args, QIODevice::ReadWrite);
     if (!interactive)
@@ -60,59 +148,139 @@ bool FfmpegRun::start(const QStringList& args, bool interactive)
     return true;
 }
 
-void FfmpegRun::requestStop(int graceMs)
+void FfmpegRun::requestStop()
 {
-    if (!busy() || grace_->isActive())
+    if (!busy() || stopRequested_)
         return;
-    process_->write("q\n\r");
-    grace_->start(graceMs);
+    stopRequested_ = true;
+    if (!interactive_) {
+        terminate();
+        return;
+    }
+    // "q" before the first frame ends the run with an empty file
+    if (frames_ > 0)
+        sendQuit();
+    else
+        hold_->start(times_.holdMs);
 }
 
-bool FfmpegRun::finishNow(int graceMs)
+void FfmpegRun::sendQuit()
 {
-    if (!busy())
-        return true;
-    if (process_->state() == QProcess::Starting)
-        process_->waitForStarted(graceMs);
-    // A capture is told to finish; a conversion pass is left to complete.
-    if (interactive_) {
-        process_->write("q\n\r");
-        process_->waitForBytesWritten(1000);
-    }
-    if (process_->waitForFinished(graceMs))
-        return true;
-    terminate();
-    return process_->waitForFinished(TERM_WAIT_MS);
+    hold_->stop();
+    if (!busy() || quitSent_)
+        return;
+    quitSent_ = true;
+    process_->write("q\n\r");
+    grace_->start(times_.qGraceMs);
 }
 
 void FfmpegRun::terminate()
 {
-    if (!busy())
+    if (!busy() || terminated_)
         return;
     qWarning() << "ffmpeg did not finish after \"q\"; sending SIGTERM";
     terminated_ = true;
     process_->terminate();
+    term_->start(times_.termGraceMs);
+}
+
+void FfmpegRun::kill()
+{
+    if (!busy())
+        return;
+    qCritical() << "ffmpeg ignored \"q\" and SIGTERM; killing it";
+    killed_ = true;
+    process_->kill();
+}
+
+bool FfmpegRun::finishNow(int budgetMs)
+{
+    if (!busy())
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    const auto left = [&clock, budgetMs] { return int(qMax<qint64>(0, budgetMs - clock.elapsed())); };
+    if (process_->state() == QProcess::Starting)
+        process_->waitForStarted(qMin(left(), 3000));
+    stopRequested_ = true;
+    hold_->stop();
+    if (interactive_ && !quitSent_) {
+        // a moment for the first frame, so that the file is not empty
+        QElapsedTimer held;
+        held.start();
+        while (busy() && frames_ <= 0 && held.elapsed() < qMin(1500, budgetMs / 6))
+            process_->waitForReadyRead(100);
+        sendQuit();
+        process_->waitForBytesWritten(200);
+    }
+    grace_->stop();
+    if (interactive_ && !terminated_ && process_->waitForFinished(qMin(left(), budgetMs / 2)))
+        return true;
+    if (!busy())
+        return true;
+    terminate();
+    term_->stop();
+    if (process_->waitForFinished(qMax(100, left() - 800)))
+        return true;
+    kill();
+    process_->waitForFinished(qMax(100, left()));
+    return false;
+}
+
+bool FfmpegRun::runToEnd(const QStringList& args, int budgetMs)
+{
+    if (!start(args, false))
+        return false;
+    return waitPass(budgetMs);
+}
+
+bool FfmpegRun::waitPass(int budgetMs)
+{
+    if (busy() && !process_->waitForFinished(qMax(1, budgetMs))) {
+        qWarning() << "ffmpeg pass did not end within" << budgetMs << "ms; stopping it";
+        killed_ = true;
+        process_->kill();
+        process_->waitForFinished(1000);
+        return false;
+    }
+    return !startFailed_ && process_->exitStatus() == QProcess::NormalExit && process_->exitCode() == 0;
 }
 
 void FfmpegRun::readErrors()
 {
-    errTail_ += process_->readAllStandardError();
+    const QByteArray chunk = process_->readAllStandardError();
+    errTail_ += chunk;
     if (errTail_.size() > ERR_TAIL_BYTES)
         errTail_ = errTail_.right(ERR_TAIL_BYTES);
+    const int frame = lastReportedFrame(chunk);
+    if (frame > frames_) {
+        const bool first = frames_ <= 0;
+        frames_ = frame;
+        if (first) {
+            emit grabbing();
+            if (stopRequested_ && interactive_)
+                sendQuit();
+        }
+    }
+}
+
+QStringList FfmpegRun::lastErrorLines(int count) const
+{
+    const QStringList lines = splitLines(errTail_);
+    return lines.mid(qMax(0, lines.size() - count));
 }
 
 QString FfmpegRun::lastErrorLine() const
 {
-    // Progress lines end in "\r", messages in "\n": either ends a line.
-    QByteArray text = errTail_;
-    text.replace('\r', '\n');
-    const QList<QByteArray> lines = text.split('\n');
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        const QByteArray line = it->trimmed();
-        if (!line.isEmpty())
-            return QString::fromLocal8Bit(line);
-    }
-    return QString();
+    const QStringList lines = lastErrorLines(1);
+    return lines.isEmpty() ? QString() : lines.first();
+}
+
+void FfmpegRun::logTail(const char* what) const
+{
+    qWarning().noquote() << what << "; ffmpeg's last lines:";
+    for (const QString& line : lastErrorLines(LOGGED_LINES))
+        qWarning().noquote() << "  " << line;
 }
 
 void FfmpegRun::onError(int error)
@@ -121,24 +289,34 @@ void FfmpegRun::onError(int error)
     if (error != QProcess::FailedToStart || reported_)
         return;
     reported_ = true;
-    grace_->stop();
-    emit failed(tr("Could not start ffmpeg (%1). Is it installed and on the PATH?").arg(process_->errorString()));
+    startFailed_ = true;
+    for (QTimer* t : {hold_, grace_, term_})
+        t->stop();
+    qWarning().noquote() << "ffmpeg could not be started:" << process_->errorString();
+    emit failed(tr("ffmpeg could not be started. Is it installed?"));
 }
 
 void FfmpegRun::onFinished(int exitCode, int exitStatus)
 {
     readErrors();
-    grace_->stop();
+    for (QTimer* t : {hold_, grace_, term_})
+        t->stop();
     if (reported_)
         return;
     reported_ = true;
-    const QString last = lastErrorLine();
-    if (terminated_) {
-        emit failed(tr("ffmpeg did not stop in time and was terminated: %1").arg(last));
+    if (killed_) {
+        logTail("ffmpeg was killed");
+        emit failed(tr("ffmpeg did not stop and had to be killed."));
+    } else if (terminated_) {
+        // SIGTERM lets ffmpeg write its trailer: the caller judges the file
+        logTail("ffmpeg ended on SIGTERM");
+        emit succeeded();
     } else if (exitStatus != QProcess::NormalExit) {
-        emit failed(tr("ffmpeg stopped unexpectedly: %1").arg(last));
+        logTail("ffmpeg crashed");
+        emit failed(tr("ffmpeg stopped unexpectedly."));
     } else if (exitCode != 0) {
-        emit failed(tr("ffmpeg failed with exit code %1: %2").arg(exitCode).arg(last));
+        logTail("ffmpeg failed");
+        emit failed(explainFfmpegFailure(exitCode, lastErrorLines(LOGGED_LINES)));
     } else {
         emit succeeded();
     }

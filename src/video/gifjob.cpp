@@ -1,20 +1,19 @@
 #include "gifjob.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include "video/ffmpegrun.h"
+#include "video/mediacheck.h"
 
 namespace {
 
 const QString TITLE = QStringLiteral("Klipora<GIF>");
-
-bool nonEmptyFile(const QString& path)
-{
-    const QFileInfo file(path);
-    return file.exists() && file.size() > 0;
-}
 
 } // namespace
 
@@ -26,7 +25,7 @@ GifJob::GifJob(QObject* parent)
 GifJob::~GifJob()
 {
     blockSignals(true);
-    finishNow();
+    finishNow(8000);
 }
 
 void GifJob::setStage(Stage stage)
@@ -42,6 +41,13 @@ void GifJob::fail(const QString& reason)
     emit SHOW_MESSAGE(TITLE, reason, QSystemTrayIcon::Critical, 10000);
 }
 
+QString GifJob::keptVideoPath() const
+{
+    return stamp_.isEmpty() ? QString()
+                            : ffmpeg::outputFile(gifFolder_, QStringLiteral("Klipora_gif_"), stamp_,
+                                                 QStringLiteral(".mp4"));
+}
+
 bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QString& gifFolder,
                    const QString& tempFolder, const QDateTime& now)
 {
@@ -49,12 +55,13 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
         fail(tr("GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment."));
         return false;
     }
-    if (!desktopArea().contains(region)) {
-        fail(tr("GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.")
-                 .arg(region.width())
-                 .arg(region.height())
-                 .arg(region.x())
-                 .arg(region.y()));
+    QString reason;
+    if (!checkTake(region, framerate, &reason)) {
+        fail(tr("GIF recording failed: %1").arg(reason));
+        return false;
+    }
+    if (gifRate < 1) {
+        fail(tr("GIF recording failed: the GIF frame rate %1 is not usable.").arg(gifRate));
         return false;
     }
     for (const QString& folder : {gifFolder, tempFolder}) {
@@ -64,8 +71,18 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
             return false;
         }
     }
+    // a folder of our own, not guessable names in a shared one
+    work_ = std::make_unique<QTemporaryDir>(QDir(tempFolder).filePath(QStringLiteral("klipora-gif-XXXXXX")));
+    if (!work_->isValid()) {
+        work_.reset();
+        fail(tr("GIF recording failed: the folder %1 cannot be created or written.")
+                 .arg(QDir::toNativeSeparators(tempFolder)));
+        return false;
+    }
     gifRate_ = gifRate;
-    files_ = ffmpeg::gifFiles(gifFolder, tempFolder, ffmpeg::timeStamp(now));
+    gifFolder_ = gifFolder;
+    stamp_ = ffmpeg::timeStamp(now);
+    files_ = ffmpeg::gifFiles(gifFolder, work_->path(), stamp_);
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     setStage(Stage::Capturing);
     startCapture(ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video));
@@ -79,37 +96,101 @@ void GifJob::end()
     if (cancelPendingCapture()) {
         // stopped before ffmpeg was even started: nothing was captured
         setStage(Stage::Idle);
+        clearWork();
+        emit SHOW_MESSAGE(TITLE, tr("The recording was too short to hold a frame; nothing was saved."),
+                          QSystemTrayIcon::Warning, 10000);
         return;
     }
     setStage(Stage::StoppingCapture);
     run()->requestStop();
 }
 
-bool GifJob::finishNow()
+void GifJob::clearWork()
 {
-    if (cancelPendingCapture())
+    if (work_ && keepWork_)
+        work_->setAutoRemove(false);
+    else if (work_)
+        work_->remove();
+    work_.reset();
+    keepWork_ = false;
+}
+
+QString GifJob::keepVideo()
+{
+    if (!media::mp4HasTrack(files_.video))
+        return QString();
+    const QString kept = keptVideoPath();
+    // the temporary folder may be on another file system: rename, else copy
+    if (!QFile::rename(files_.video, kept) && !QFile::copy(files_.video, kept)) {
+        qWarning().noquote() << "cannot keep" << files_.video << "as" << kept;
+        keepWork_ = true; // the user's take stays where it is
+        return files_.video;
+    }
+    return kept;
+}
+
+bool GifJob::finishNow(int budgetMs)
+{
+    if (cancelPendingCapture()) {
         setStage(Stage::Idle);
-    if (!run()->busy())
+        clearWork();
+    }
+    if (stage_ == Stage::Idle)
         return true;
-    // Quitting: finish the capture so the video survives; no later passes.
-    setStage(Stage::Idle);
+    QElapsedTimer clock;
+    clock.start();
+    const auto left = [&clock, budgetMs] { return int(qMax<qint64>(100, budgetMs - clock.elapsed())); };
+    // Quitting: the chain runs here, blocking and bounded, instead of from
+    // the event loop.
     run()->blockSignals(true);
-    const bool ok = run()->finishNow();
+    bool ok = true;
+    if (stage_ == Stage::Capturing || stage_ == Stage::StoppingCapture) {
+        ok = run()->finishNow(budgetMs / 2) && media::mp4HasTrack(files_.video);
+        if (ok)
+            ok = run()->runToEnd(ffmpeg::paletteArgs(files_.video, gifRate_, files_.palette), left());
+    } else if (stage_ == Stage::Palette) {
+        // the pass may still be waiting for its turn of the event loop
+        ok = run()->busy() ? run()->waitPass(left())
+                           : run()->runToEnd(ffmpeg::paletteArgs(files_.video, gifRate_, files_.palette), left());
+    }
+    const QStringList convert = ffmpeg::paletteUseArgs(files_.video, files_.palette, gifRate_, files_.gif);
+    if (ok)
+        ok = stage_ == Stage::Converting && run()->busy() ? run()->waitPass(left()) : run()->runToEnd(convert, left());
     run()->blockSignals(false);
-    return ok;
+    setStage(Stage::Idle);
+
+    if (ok && media::gifHasFrames(files_.gif)) {
+        qInfo().noquote() << "GIF finished while quitting:" << files_.gif;
+        clearWork();
+        return true;
+    }
+    removeLeftover(files_.gif);
+    const QString kept = keepVideo();
+    if (kept.isEmpty())
+        qWarning().noquote() << "the GIF take held no frames; nothing was kept";
+    else
+        qWarning().noquote() << "the GIF could not be finished while quitting; the recording was kept as" << kept;
+    clearWork();
+    return false;
 }
 
 bool GifJob::startPass(Stage stage, const QStringList& args, const QString& input)
 {
-    if (!nonEmptyFile(input)) {
+    if (!QFileInfo(input).size()) {
         setStage(Stage::Idle);
         fail(tr("GIF recording failed: ffmpeg wrote no %1").arg(QDir::toNativeSeparators(input)));
+        clearWork();
         return false;
     }
     setStage(stage);
     // Started from the event loop, not from inside the previous run's finish.
     QMetaObject::invokeMethod(
-        this, [this, args] { run()->start(args, false); }, Qt::QueuedConnection);
+        this,
+        [this, stage, args] {
+            if (stage_ == stage) // not when quitting has run the chain meanwhile
+                run()->start(args, false);
+        },
+        Qt::QueuedConnection);
     return true;
 }
 
@@ -121,6 +202,13 @@ void GifJob::onSucceeded()
         emit aborted();
         Q_FALLTHROUGH();
     case Stage::StoppingCapture:
+        if (!media::mp4HasTrack(files_.video)) {
+            setStage(Stage::Idle);
+            clearWork();
+            emit SHOW_MESSAGE(TITLE, tr("The recording was too short to hold a frame; nothing was saved."),
+                              QSystemTrayIcon::Warning, 10000);
+            break;
+        }
         startPass(Stage::Palette, ffmpeg::paletteArgs(files_.video, gifRate_, files_.palette), files_.video);
         break;
     case Stage::Palette:
@@ -129,11 +217,12 @@ void GifJob::onSucceeded()
         break;
     case Stage::Converting:
         setStage(Stage::Idle);
-        if (nonEmptyFile(files_.gif)) {
+        if (media::gifHasFrames(files_.gif)) {
+            clearWork();
             emit SHOW_MESSAGE(TITLE, QCoreApplication::translate("GifCapturer", "Path: ") + files_.gif,
                               QSystemTrayIcon::Information, 10000);
         } else {
-            fail(tr("GIF recording failed: ffmpeg wrote no %1").arg(QDir::toNativeSeparators(files_.gif)));
+            onFailed(tr("ffmpeg wrote no GIF."));
         }
         break;
     case Stage::Idle:
@@ -145,20 +234,30 @@ void GifJob::onFailed(const QString& reason)
 {
     const Stage stage = stage_;
     setStage(Stage::Idle);
+    removeLeftover(files_.gif);
     switch (stage) {
     case Stage::Capturing:
     case Stage::StoppingCapture:
-        fail(tr("GIF capture failed: %1").arg(reason));
+        if (run()->wasKilled()) {
+            const QString kept = keepVideo();
+            fail(tr("GIF recording failed: %1 The recording %2 may be unplayable.")
+                     .arg(reason, QDir::toNativeSeparators(kept.isEmpty() ? files_.video : kept)));
+        } else {
+            fail(tr("GIF recording failed: %1").arg(reason));
+        }
         break;
     case Stage::Palette:
-        fail(tr("GIF palette pass failed: %1").arg(reason));
+    case Stage::Converting: {
+        // the take itself is fine: keep it as a video
+        const QString kept = keepVideo();
+        fail(tr("The GIF could not be made: %1 The recording was kept as %2.")
+                 .arg(reason, QDir::toNativeSeparators(kept)));
         break;
-    case Stage::Converting:
-        fail(tr("GIF conversion failed: %1").arg(reason));
-        break;
+    }
     case Stage::Idle:
         break;
     }
+    clearWork();
     if (stage == Stage::Capturing)
         emit aborted();
 }

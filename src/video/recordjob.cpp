@@ -1,11 +1,21 @@
 #include "recordjob.h"
 
+#include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
 #include "core/displayinfo.h"
 #include "video/ffmpegrun.h"
+
+namespace {
+
+// What ffmpeg's grab inputs accept without complaint.
+constexpr int MAX_FRAMERATE = 240;
+
+} // namespace
 
 bool ensureFolder(const QString& folder)
 {
@@ -24,6 +34,14 @@ QString currentDisplay()
     return display.isEmpty() ? QStringLiteral(":0") : display;
 }
 
+void removeLeftover(const QString& file)
+{
+    if (!file.isEmpty() && QFile::exists(file)) {
+        qInfo().noquote() << "removing what a failed take left:" << file;
+        QFile::remove(file);
+    }
+}
+
 RecordJob::RecordJob(QObject* parent)
     : QObject(parent)
     , run_(new FfmpegRun(this))
@@ -38,6 +56,29 @@ RecordJob::RecordJob(QObject* parent)
 bool RecordJob::busy() const
 {
     return run_->busy() || pending_->isActive();
+}
+
+bool RecordJob::checkTake(const QRect& region, int framerate, QString* reason) const
+{
+    const auto tr = [](const char* s) { return QCoreApplication::translate("RecordJob", s); };
+    if (framerate < 1 || framerate > MAX_FRAMERATE) {
+        *reason = tr("the frame rate %1 is not usable; choose 1 to %2 in the settings.").arg(framerate).arg(MAX_FRAMERATE);
+        return false;
+    }
+    // the encoder needs two pixels each way
+    if (region.width() < 2 || region.height() < 2) {
+        *reason = tr("the region %1x%2 is too small to record.").arg(region.width()).arg(region.height());
+        return false;
+    }
+    if (!desktopArea().contains(region)) {
+        *reason = tr("the region %1x%2 at %3, %4 lies partly outside the screen.")
+                      .arg(region.width())
+                      .arg(region.height())
+                      .arg(region.x())
+                      .arg(region.y());
+        return false;
+    }
+    return true;
 }
 
 void RecordJob::startCapture(const QStringList& args)

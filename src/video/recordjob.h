@@ -20,8 +20,11 @@ public:
 
     // Stops the capture; what follows is announced when it is done.
     virtual void end() = 0;
-    // Blocking and bounded, for quitting: the capture file is finished, not lost.
-    virtual bool finishNow() = 0;
+    // Blocking and bounded by budgetMs, for quitting: the take is finished,
+    // not lost. True when nothing had to be killed.
+    virtual bool finishNow(int budgetMs) = 0;
+    // A capture is running or about to start: a stop has something to stop.
+    virtual bool capturing() const = 0;
 
     // The overlay needs a moment to leave the screen before ffmpeg grabs it.
     void setStartDelay(int ms) { startDelay_ = ms; }
@@ -40,6 +43,8 @@ protected:
     void startCapture(const QStringList& args);
     // Drops a capture that has not started yet; true when there was one.
     bool cancelPendingCapture();
+    // Checks what every take needs; false, with the reason, when it cannot be.
+    bool checkTake(const QRect& region, int framerate, QString* reason) const;
 
     virtual void onSucceeded() = 0;
     virtual void onFailed(const QString& reason) = 0;
@@ -57,3 +62,5 @@ bool ensureFolder(const QString& folder);
 QRect desktopArea();
 // The display this program runs on, as ffmpeg's X11 input names it.
 QString currentDisplay();
+// Removes a file that a failed take left behind; a missing one is fine.
+void removeLeftover(const QString& file);

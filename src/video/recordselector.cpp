@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "core/config.h"
+#include "video/activewindow.h"
 #include "video/ffmpegargs.h"
 #include "video/recordjob.h"
 #include "video/recordmenu.h"
@@ -40,29 +41,44 @@ RecordSelector::~RecordSelector()
     delete menu_;
 }
 
-void RecordSelector::finishNow()
+void RecordSelector::finishNow(int budgetMs)
 {
-    job_->finishNow();
+    job_->finishNow(budgetMs);
     menu_->stop();
+}
+
+bool RecordSelector::recording() const
+{
+    return job_->capturing();
 }
 
 void RecordSelector::record()
 {
-    if (status == IDLE)
-        start();
-    else
+    // a running take is stopped, whatever the selector is doing
+    if (recording() || status != IDLE)
         exit();
+    else
+        start();
+}
+
+void RecordSelector::start()
+{
+    if (status != IDLE || recording())
+        return;
+    previousWindow_ = activewindow::current();
+    Selector::start();
 }
 
 void RecordSelector::exit()
 {
-    // Only a running recording is stopped and announced (the GIF's later
-    // passes follow on their own); leaving the selector before Return
-    // records nothing and says nothing.
-    if (status == LOCKED)
+    // A running take is stopped and announced (the GIF's later passes follow
+    // on their own); leaving the selector before Return records nothing and
+    // says nothing.
+    if (recording())
         job_->end();
     menu_->stop();
-    Selector::exit();
+    if (status != IDLE)
+        Selector::exit();
 }
 
 void RecordSelector::setFramerate(int fr)
@@ -77,6 +93,9 @@ void RecordSelector::updateTheme()
 
 void RecordSelector::keyPressEvent(QKeyEvent* event)
 {
+    // while recording the keys are not ours
+    if (status == LOCKED)
+        return;
     if (event->key() == Qt::Key_Escape)
         Selector::exit();
     else if (event->key() == Qt::Key_Return)
@@ -87,12 +106,29 @@ void RecordSelector::setup()
 {
     if (status == IDLE || status == LOCKED)
         return;
-    menu_->start();
+    const QRect region = ffmpeg::regionFromCorners(box.x1, box.y1, box.x2, box.y2);
     status = LOCKED;
+    // The keys go back to the program being recorded.
+    releaseKeyboard();
+    setMouseTracking(false);
     hide();
-
-    if (!beginJob(ffmpeg::regionFromCorners(box.x1, box.y1, box.x2, box.y2))) {
-        menu_->stop();
+    activewindow::restore(previousWindow_);
+    if (!startTake(region))
         Selector::exit();
+}
+
+bool RecordSelector::startTake(const QRect& region)
+{
+    if (recording()) {
+        emit SHOW_MESSAGE(QStringLiteral("Klipora"), tr("A recording is already running."),
+                          QSystemTrayIcon::Warning, 10000);
+        return false;
     }
+    menu_->placeFor(region);
+    menu_->start();
+    if (!beginJob(region)) {
+        menu_->stop();
+        return false;
+    }
+    return true;
 }

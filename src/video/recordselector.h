@@ -8,9 +8,12 @@ class QKeyEvent;
 class RecordJob;
 class RecordMenu;
 
-// A selector whose region is recorded by ffmpeg: record() opens or ends it,
-// Return starts the job on the region, the control bar counts until the
-// stop button or record() again. Each recorder says how its job begins.
+// A selector whose region is recorded by ffmpeg: record() opens the
+// selector, Return starts the job on the region, the control bar counts
+// until the stop button or record() again. While a take runs, record(),
+// exit() and the bar's stop button always stop it, whatever became of the
+// selector; the overlay then holds neither the keyboard nor the focus.
+// Each recorder says how its job begins.
 class RecordSelector : public Selector
 {
     Q_OBJECT
@@ -20,15 +23,21 @@ public:
     int framerate() const { return framerate_; }
     RecordMenu* controlBar() const { return menu_; }
 
-    // Blocking and bounded: a running recording finishes its file before the
-    // program goes away.
-    void finishNow();
+    // Blocking and bounded by budgetMs: a running recording finishes its
+    // file before the program goes away.
+    void finishNow(int budgetMs = 8000);
+    // Starts a take of the region (desktop pixels) without the selector.
+    // False, already reported, when it could not start.
+    bool startTake(const QRect& region);
+    // A take is running or about to start.
+    bool recording() const;
 
 signals:
     void SHOW_MESSAGE(QString title, QString msg, QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information,
                       int msecs = 10000);
 
 public slots:
+    void start() override;
     void exit() override;
     void record();
     void setFramerate(int fr);
@@ -51,4 +60,6 @@ private:
     RecordMenu* menu_ = nullptr;
     Config::Section section_;
     int framerate_ = 30;
+    // who had the keyboard before the overlay took it
+    quintptr previousWindow_ = 0;
 };

@@ -1,11 +1,13 @@
 #include "videojob.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
 #include "video/ffmpegargs.h"
 #include "video/ffmpegrun.h"
+#include "video/mediacheck.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ VideoJob::VideoJob(QObject* parent)
 VideoJob::~VideoJob()
 {
     blockSignals(true);
-    finishNow();
+    finishNow(8000);
 }
 
 void VideoJob::fail(const QString& reason)
@@ -29,19 +31,22 @@ void VideoJob::fail(const QString& reason)
     emit SHOW_MESSAGE(TITLE, tr("Recording failed: %1").arg(reason), QSystemTrayIcon::Critical, 10000);
 }
 
+void VideoJob::tooShort()
+{
+    emit SHOW_MESSAGE(TITLE, tr("The recording was too short to hold a frame; nothing was saved."),
+                      QSystemTrayIcon::Warning, 10000);
+}
+
 bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDevice, const QString& folder,
                      const QDateTime& now)
 {
-    if (busy()) {
+    if (busy() || stage_ != Stage::Idle) {
         fail(tr("ffmpeg is still finishing the previous file. Try again in a moment."));
         return false;
     }
-    if (!desktopArea().contains(region)) {
-        fail(tr("the region %1x%2 at %3, %4 lies partly outside the screen.")
-                 .arg(region.width())
-                 .arg(region.height())
-                 .arg(region.x())
-                 .arg(region.y()));
+    QString reason;
+    if (!checkTake(region, framerate, &reason)) {
+        fail(reason);
         return false;
     }
     if (!ensureFolder(folder)) {
@@ -50,10 +55,15 @@ bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDev
     }
     output_ = ffmpeg::outputFile(folder, QStringLiteral("Klipora_video_"), ffmpeg::timeStamp(now),
                                  QStringLiteral(".mp4"));
+    if (QFileInfo::exists(output_)) {
+        fail(tr("%1 already exists.").arg(QDir::toNativeSeparators(output_)));
+        return false;
+    }
+    audioDevice_ = audioDevice;
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
-    const QStringList args = ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, audioDevice, output_);
+    silentArgs_ = ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, QString(), output_);
     stage_ = Stage::Recording;
-    startCapture(args);
+    startCapture(ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, audioDevice, output_));
     return true;
 }
 
@@ -64,13 +74,14 @@ void VideoJob::end()
     if (cancelPendingCapture()) {
         // stopped before ffmpeg was even started: nothing was recorded
         stage_ = Stage::Idle;
+        tooShort();
         return;
     }
     stage_ = Stage::Stopping;
     run()->requestStop();
 }
 
-bool VideoJob::finishNow()
+bool VideoJob::finishNow(int budgetMs)
 {
     if (cancelPendingCapture())
         stage_ = Stage::Idle;
@@ -78,19 +89,22 @@ bool VideoJob::finishNow()
         return true;
     if (stage_ == Stage::Recording)
         stage_ = Stage::Stopping;
-    return run()->finishNow();
+    return run()->finishNow(budgetMs);
 }
 
 void VideoJob::onSucceeded()
 {
     const bool wasRecording = stage_ == Stage::Recording;
     stage_ = Stage::Idle;
-    const QFileInfo file(output_);
-    if (file.exists() && file.size() > 0) {
+    if (media::mp4HasTrack(output_)) {
         emit SHOW_MESSAGE(TITLE, QCoreApplication::translate("ScreenRecorder", "Path: ") + output_,
                           QSystemTrayIcon::Information, 10000);
     } else {
-        fail(tr("ffmpeg ended but wrote no file: %1").arg(run()->lastErrorLine()));
+        removeLeftover(output_);
+        if (run()->frames() <= 0)
+            tooShort();
+        else
+            fail(tr("ffmpeg ended without finishing the file."));
     }
     if (wasRecording)
         emit aborted();
@@ -99,8 +113,30 @@ void VideoJob::onSucceeded()
 void VideoJob::onFailed(const QString& reason)
 {
     const bool wasRecording = stage_ == Stage::Recording;
+    // A sound source that cannot be opened costs the sound, not the take.
+    const QString said = run()->lastErrorLines(6).join(QLatin1Char('\n'));
+    const bool soundFailed = !audioDevice_.isEmpty()
+        && (said.contains(QLatin1String("pulse")) || said.contains(QLatin1String("dshow")) || said.contains(audioDevice_));
+    if (wasRecording && soundFailed && run()->frames() <= 0 && !run()->wasKilled()) {
+        const QString source = audioDevice_;
+        audioDevice_.clear();
+        removeLeftover(output_);
+        emit SHOW_MESSAGE(TITLE, tr("The sound source %1 cannot be recorded; recording without sound.").arg(source),
+                          QSystemTrayIcon::Warning, 10000);
+        startCapture(silentArgs_);
+        return;
+    }
     stage_ = Stage::Idle;
-    fail(reason);
+    if (run()->wasKilled()) {
+        // what is there may still be rescued by a repair tool: keep it
+        emit SHOW_MESSAGE(TITLE,
+                          tr("Recording failed: %1 The file %2 may be unplayable.")
+                              .arg(reason, QDir::toNativeSeparators(output_)),
+                          QSystemTrayIcon::Critical, 10000);
+    } else {
+        removeLeftover(output_);
+        fail(reason);
+    }
     if (wasRecording)
         emit aborted();
 }

@@ -3,11 +3,13 @@
 #include <QDateTime>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include "video/recordjob.h"
 
 // One MP4 recording at a time through ffmpeg. The output is announced only
-// once ffmpeg has finished it and it exists; every failure is reported.
+// once ffmpeg has finished it and it holds frames; every failure is reported
+// and what it left behind is removed.
 class VideoJob : public RecordJob
 {
     Q_OBJECT
@@ -15,24 +17,31 @@ public:
     explicit VideoJob(QObject* parent = nullptr);
     ~VideoJob() override;
 
-    // Starts recording the region (desktop pixels) into folder. False, with
-    // the reason already reported, when nothing was started.
+    // Starts recording the region (desktop pixels) into folder, with sound
+    // from audioDevice unless it is empty. False, with the reason already
+    // reported, when nothing was started.
     bool begin(const QRect& region, int framerate, const QString& audioDevice, const QString& folder,
                const QDateTime& now = QDateTime::currentDateTime());
     // Asks ffmpeg to finish the file; the path follows when it has.
     void end() override;
-    bool finishNow() override;
+    bool finishNow(int budgetMs) override;
+    bool capturing() const override { return stage_ == Stage::Recording; }
 
     bool recording() const { return stage_ == Stage::Recording; }
     QString outputPath() const { return output_; }
+    // The take records sound (it may lose it if the source cannot be opened).
+    bool withSound() const { return !audioDevice_.isEmpty(); }
 
 private:
     enum class Stage { Idle, Recording, Stopping };
 
     void fail(const QString& reason);
+    void tooShort();
     void onSucceeded() override;
     void onFailed(const QString& reason) override;
 
     Stage stage_ = Stage::Idle;
     QString output_;
+    QString audioDevice_;
+    QStringList silentArgs_;
 };

@@ -26,6 +26,7 @@
 #endif
 
 #include "core/config.h"
+#include "core/devices/devices.h"
 #include "core/resources.h"
 #include "widgets/apptabbar.h"
 #include "widgets/apptabcontrol.h"
@@ -157,6 +158,12 @@ void SettingWindow::showEvent(QShowEvent* event)
             move(frame.topLeft());
         }
     }
+    if (microphone_) {
+        // the recording bar may have switched it meanwhile
+        const QSignalBlocker quiet(microphone_);
+        microphone_->setChecked(config_.boolean(Config::RecordMicrophone));
+    }
+    refreshAudioSources();
     QWidget::showEvent(event);
 }
 
@@ -285,17 +292,36 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
     connect(framerate, QOverload<int>::of(&QSpinBox::valueChanged), this,
             [this, key = keys.framerate](int value) { config_.set(key, value); });
 
-    grid->addWidget(new QLabel(page), 8, 1);
     const bool video = section == Config::Record;
-    grid->addWidget(newNamedLabel(video ? tr("Video Output:") : tr("GIF Output:"), "sub-outputpath", page), 9, 1);
+    int row = 8;
+    if (video) {
+        grid->addWidget(new QLabel(tr("Microphone"), page), row, 1);
+        microphone_ = new QCheckBox(page);
+        microphone_->setObjectName(QStringLiteral("MicrophoneButton"));
+        microphone_->setChecked(config_.boolean(Config::RecordMicrophone));
+        grid->addWidget(microphone_, row++, 2, 1, 2);
+        connect(microphone_, &QCheckBox::toggled, this,
+                [this](bool on) { config_.set(Config::RecordMicrophone, on); });
 
-    grid->addWidget(new QLabel(tr("Path"), page), 10, 1);
+        grid->addWidget(new QLabel(tr("Sound source"), page), row, 1);
+        audioSource_ = newComboBox(page);
+        grid->addWidget(audioSource_, row++, 2, 1, 2);
+        connect(audioSource_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+            config_.set(Config::RecordAudioSource, audioSource_->itemData(index).toString());
+        });
+    }
+
+    grid->addWidget(new QLabel(page), row++, 1);
+    grid->addWidget(newNamedLabel(video ? tr("Video Output:") : tr("GIF Output:"), "sub-outputpath", page), row++,
+                    1);
+
+    grid->addWidget(new QLabel(tr("Path"), page), row, 1);
     QLineEdit* path = newDisplayField(video ? config_.videoPath() : config_.gifPath(), page);
-    grid->addWidget(path, 10, 2);
+    grid->addWidget(path, row, 2);
     auto* select = new QPushButton(QStringLiteral("..."), page);
     select->setObjectName(QStringLiteral("sub-selectpath"));
     select->resize(30, 20);
-    grid->addWidget(select, 10, 3);
+    grid->addWidget(select, row++, 3);
     connect(select, &QPushButton::clicked, this, [this, path, video] {
         if (video)
             selectVideoPath(path);
@@ -303,7 +329,26 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
             selectGifPath(path);
     });
 
-    grid->setRowStretch(11, 1);
+    grid->setRowStretch(row, 1);
+}
+
+void SettingWindow::refreshAudioSources()
+{
+    if (!audioSource_)
+        return;
+    const QString saved = config_.string(Config::RecordAudioSource);
+    audioSource_->clear();
+    audioSource_->addItem(tr("Default input"), QString());
+    bool found = saved.isEmpty();
+    // listed now, not at start-up: sources come and go with devices
+    for (const AudioSource& source : listAudioSources()) {
+        audioSource_->addItem(source.description, source.name);
+        found = found || source.name == saved;
+    }
+    // a source that is gone stays chosen, and says so
+    if (!found)
+        audioSource_->addItem(tr("%1 (not available)").arg(saved), saved);
+    audioSource_->setCurrentIndex(audioSource_->findData(saved));
 }
 
 void SettingWindow::buildShortcuts()

@@ -24,6 +24,8 @@ public:
     void retranslate() override;
 
     TitleBar* titleBar() const { return titleBar_; }
+    QCheckBox* microphoneBox() const { return microphone_; }
+    QComboBox* audioSourceBox() const { return audioSource_; }
     AppTabControl* tabs() const { return tabs_; }
 
     // "1.0.1.1932"
@@ -49,10 +51,14 @@ private:
     void buildShortcuts();
     void buildAbout();
     QString chooseFolder();
+    // Lists the sound sources as they are now, the saved choice selected.
+    void refreshAudioSources();
 
     Config& config_;
     TitleBar* titleBar_ = nullptr;
     AppTabControl* tabs_ = nullptr;
     QCheckBox* autoRun_ = nullptr;
+    QCheckBox* microphone_ = nullptr;
+    QComboBox* audioSource_ = nullptr;
     bool placed_ = false;
 };

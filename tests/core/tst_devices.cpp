@@ -99,6 +99,43 @@ private slots:
                                           QStringLiteral("-")},
                                          30000);
         QVERIFY2(probe.finished && probe.exitCode == 0, probe.err.right(500).constData());
+
+        // for choosing: with descriptions, the output's monitor among them
+        const AudioSourceList sources = listAudioSources();
+        QCOMPARE(int(sources.size()), int(first.size()));
+        QCOMPARE(sources.front().name, QStringLiteral("virt.monitor"));
+        QVERIFY2(sources.front().description.contains(QStringLiteral("Monitor")),
+                 qPrintable(sources.front().description));
+    }
+
+    void parsesSourceDescriptions()
+    {
+        const QByteArray listing = "Source #0\n"
+                                   "\tState: SUSPENDED\n"
+                                   "\tName: alsa_output.pci.analog-stereo.monitor\n"
+                                   "\tDescription: Monitor of Built-in Audio Analog Stereo\n"
+                                   "\tProperties:\n"
+                                   "\t\tdevice.description = \"Monitor of Built-in Audio\"\n"
+                                   "\t\tName: not a field of the source\n"
+                                   "\n"
+                                   "Sink #3\n"
+                                   "\tName: a-sink-not-a-source\n"
+                                   "\tDescription: Speakers\n"
+                                   "Source #1\n"
+                                   "\tName: alsa_input.usb-mic\n"
+                                   "\tDescription: USB Microphone: Mono\n"
+                                   "Source #2\n"
+                                   "\tName: no-description\n"
+                                   "Source #4\n"
+                                   "\tDescription: a source without a name is useless\n";
+        const AudioSourceList sources = parsePulseSourceDescriptions(listing);
+        QCOMPARE(int(sources.size()), 3);
+        QCOMPARE(sources[0].name, QStringLiteral("alsa_output.pci.analog-stereo.monitor"));
+        QCOMPARE(sources[0].description, QStringLiteral("Monitor of Built-in Audio Analog Stereo"));
+        QCOMPARE(sources[1].name, QStringLiteral("alsa_input.usb-mic"));
+        QCOMPARE(sources[1].description, QStringLiteral("USB Microphone: Mono"));
+        QCOMPARE(sources[2].description, QStringLiteral("no-description")); // the name stands in
+        QVERIFY(parsePulseSourceDescriptions(QByteArray()).empty());
     }
 };
 

@@ -36,3 +36,34 @@ DeviceList parsePulseSources(const QByteArray& listing, const QString& defaultSo
     }
     return result;
 }
+
+AudioSourceList parsePulseSourceDescriptions(const QByteArray& listing)
+{
+    AudioSourceList result;
+    bool inSource = false;
+    for (const QByteArray& raw : listing.split('\n')) {
+        // block headers start in the first column, their fields one tab in
+        if (!raw.startsWith('\t') && !raw.startsWith(' ')) {
+            inSource = raw.startsWith("Source #");
+            if (inSource)
+                result.push_back(AudioSource());
+            continue;
+        }
+        if (!inSource || raw.startsWith("\t\t"))
+            continue;
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith("Name: "))
+            result.back().name = QString::fromUtf8(line.mid(6).trimmed());
+        else if (line.startsWith("Description: "))
+            result.back().description = QString::fromUtf8(line.mid(13).trimmed());
+    }
+    AudioSourceList named;
+    for (AudioSource& source : result) {
+        if (source.name.isEmpty())
+            continue;
+        if (source.description.isEmpty())
+            source.description = source.name;
+        named.push_back(source);
+    }
+    return named;
+}

@@ -25,6 +25,22 @@ struct IEnumMoniker;
 void DisplayDeviceInformation(IEnumMoniker* enumerator, DeviceList& list);
 #endif
 
+// A sound source as the user chooses it: ffmpeg's name and a description.
+struct AudioSource
+{
+    QString name;
+    QString description;
+};
+using AudioSourceList = std::vector<AudioSource>;
+
+// Every sound source with its description, outputs' monitors included (what
+// the computer plays). Bounded in time like listCaptureDevices.
+AudioSourceList listAudioSources();
+
+// The sources of "pactl list sources" (in the C locale): "Name:" and
+// "Description:" of each "Source #n" block.
+AudioSourceList parsePulseSourceDescriptions(const QByteArray& listing);
+
 // The sources listed by "pactl list short sources" (index, name, driver,
 // sample format, state per line), the default one first when it is among them.
 DeviceList parsePulseSources(const QByteArray& listing, const QString& defaultSource = QString());

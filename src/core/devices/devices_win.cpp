@@ -92,3 +92,12 @@ long listCaptureDevices()
     CoUninitialize();
     return init;
 }
+
+AudioSourceList listAudioSources()
+{
+    listCaptureDevices();
+    AudioSourceList sources;
+    for (const DeviceEntry& device : audioCaptureDevices())
+        sources.push_back({device.first, device.first});
+    return sources;
+}

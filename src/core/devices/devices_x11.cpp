@@ -14,6 +14,10 @@ constexpr int ENUMERATION_BUDGET_MS = 1500;
 bool runPactl(const QStringList& args, int timeoutMs, QByteArray* out)
 {
     QProcess pactl;
+    // field names are read, not shown: keep them untranslated
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    pactl.setProcessEnvironment(env);
     pactl.setProgram(QStringLiteral("pactl"));
     pactl.setArguments(args);
     pactl.setStandardInputFile(QProcess::nullDevice());
@@ -57,4 +61,12 @@ long listCaptureDevices()
     for (const DeviceEntry& entry : audio)
         qInfo().noquote() << entry.first << "@[" << entry.second << "]";
     return 0;
+}
+
+AudioSourceList listAudioSources()
+{
+    QByteArray listing;
+    if (!runPactl({QStringLiteral("list"), QStringLiteral("sources")}, ENUMERATION_BUDGET_MS, &listing))
+        return AudioSourceList();
+    return parsePulseSourceDescriptions(listing);
 }

@@ -1,0 +1,18 @@
+#include "activewindow.h"
+
+#include <windows.h>
+
+namespace activewindow {
+
+quintptr current()
+{
+    return quintptr(GetForegroundWindow());
+}
+
+void restore(quintptr window)
+{
+    if (window)
+        SetForegroundWindow(HWND(window));
+}
+
+} // namespace activewindow
