@@ -11,5 +11,7 @@ namespace activewindow {
 quintptr current();
 // Asks for that window to be active again; does nothing for 0.
 void restore(quintptr window);
+// Keeps a window that is about to be shown out of taskbars and pagers.
+void skipTaskbar(quintptr window);
 
 } // namespace activewindow

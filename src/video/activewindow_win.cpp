@@ -15,4 +15,9 @@ void restore(quintptr window)
         SetForegroundWindow(HWND(window));
 }
 
+void skipTaskbar(quintptr)
+{
+    // a tool window has no taskbar button here
+}
+
 } // namespace activewindow

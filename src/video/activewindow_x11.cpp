@@ -1,5 +1,6 @@
 #include "activewindow.h"
 
+#include <QVector>
 #include <QX11Info>
 
 #include <xcb/xcb.h>
@@ -68,6 +69,33 @@ void restore(quintptr window)
     // (checked: a window gone meanwhile is no error worth a log line)
     std::free(xcb_request_check(
         c, xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_POINTER_ROOT, target, XCB_CURRENT_TIME)));
+}
+
+void skipTaskbar(quintptr window)
+{
+    if (!window || !QX11Info::isPlatformX11())
+        return;
+    xcb_connection_t* c = QX11Info::connection();
+    const xcb_window_t w = xcb_window_t(window);
+    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
+    QVector<xcb_atom_t> atoms;
+    auto* reply = xcb_get_property_reply(c, xcb_get_property(c, 0, w, state, XCB_ATOM_ATOM, 0, 64), nullptr);
+    if (reply && reply->type == XCB_ATOM_ATOM) {
+        const auto* values = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i)
+            atoms << values[i];
+    }
+    std::free(reply);
+    // Set before the window is mapped: the toolkit adds its own states to
+    // these, and the window manager reads them when it manages the window.
+    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+        const xcb_atom_t a = atom(c, name);
+        if (!atoms.contains(a))
+            atoms << a;
+    }
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, state, XCB_ATOM_ATOM, 32, uint32_t(atoms.size()), atoms.constData());
+    xcb_flush(c);
 }
 
 } // namespace activewindow

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "video/activewindow.h"
+
 namespace {
 
 constexpr int CELL = 45;
@@ -182,6 +184,7 @@ void RecordMenu::start()
     time_->setText(QStringLiteral("00:00:00"));
     *elapsed_ = QTime(0, 0, 0, 0);
     timer_->start();
+    activewindow::skipTaskbar(winId());
     show();
 }
 

@@ -1,6 +1,7 @@
 #include "recordingutil.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,9 @@
 #include <QWidget>
 
 #include "testutil.h"
+
+#include <csignal>
+#include "core/selector.h"
 #include "video/ffmpegrun.h"
 
 namespace testutil {
@@ -53,6 +57,62 @@ bool waitUntilGrabbing(const FfmpegRun* run, int timeoutMs)
         return true;
     qWarning() << "ffmpeg is not grabbing; its last line:" << run->lastErrorLine();
     return false;
+}
+
+bool dragSelection(Selector* overlay, QPoint from, QPoint to)
+{
+    // a loaded X server can take seconds to map the overlay again
+    if (!QTest::qWaitForWindowExposed(overlay, 30000))
+        return false;
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(overlay, (from + to) / 2);
+    QTest::mouseMove(overlay, to);
+    const bool followed = QTest::qWaitFor(
+        [overlay, to] { return QPoint(overlay->selection().x2, overlay->selection().y2) == to; }, 30000);
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
+    return followed;
+}
+
+QString writeFakeFfmpeg(const QString& folder)
+{
+    static const char script[] = R"(#!/bin/bash
+out="${@: -1}"
+echo $$ >> "$FAKE_PIDS"
+[ "$FAKE_MODE" = hang ] && trap '' TERM INT
+while :; do
+  printf 'frame=    1 fps=30 q=0.0 size=0kB time=00:00:00.03\r' >&2
+  if IFS= read -r -t 0.2 -n 1 c && [ "$c" = q ]; then
+    case "$FAKE_MODE" in
+      slow) sleep 6; cp "$FAKE_SOURCE" "$out"; exit 0 ;;
+      junk) head -c 48 /dev/zero > "$out"; exit 0 ;;
+    esac
+  fi
+done
+)";
+    if (!QDir().mkpath(folder))
+        return QString();
+    QFile fake(QDir(folder).filePath(QStringLiteral("ffmpeg")));
+    if (!fake.open(QIODevice::WriteOnly) || fake.write(script) < 0)
+        return QString();
+    fake.close();
+    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
+QList<qint64> pidsIn(const QString& file)
+{
+    QList<qint64> pids;
+    QFile f(file);
+    if (f.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (!line.trimmed().isEmpty())
+                pids << line.trimmed().toLongLong();
+    return pids;
+}
+
+bool processAlive(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
 }
 
 bool colorNear(const QColor& a, const QColor& b, int tolerance)

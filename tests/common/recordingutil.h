@@ -13,6 +13,7 @@
 
 class FfmpegRun;
 class QWidget;
+class Selector;
 
 // Helpers for the recording tests: what ffprobe and ffmpeg say of a
 // written file, the tray messages a recorder sends, and a watch on the
@@ -31,6 +32,22 @@ QImage frameAt(const QString& media, double seconds);
 // Waits until ffmpeg reports encoding progress: it is really grabbing, not
 // just starting up on a busy machine. On time-out its last words are logged.
 bool waitUntilGrabbing(const FfmpegRun* run, int timeoutMs = 60000);
+
+// A user's drag on the overlay; true once the selector has followed it to
+// its end. QTest moves the real pointer, whose motion comes back from the X
+// server in its own time: the button is released only after it has.
+// (QTest reads QPoint(0, 0) as "the centre".)
+bool dragSelection(Selector* overlay, QPoint from, QPoint to);
+
+// Writes a stand-in for ffmpeg into folder and returns the folder (empty on
+// failure), to be put first on PATH. It reports a frame now and then and
+// answers "q" as FAKE_MODE says: "hang" ignores it and SIGTERM, "slow"
+// needs 6 s and then copies FAKE_SOURCE to its output, "junk" writes 48
+// bytes there. Each one appends its PID to the file FAKE_PIDS.
+QString writeFakeFfmpeg(const QString& folder);
+// The PIDs listed one per line in a file.
+QList<qint64> pidsIn(const QString& file);
+bool processAlive(qint64 pid);
 
 // Encoded frames are lossy: a colour within this of another is the same.
 constexpr int FRAME_TOLERANCE = 24;

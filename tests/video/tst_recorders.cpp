@@ -22,6 +22,7 @@
 #include "video/ffmpegrun.h"
 #include "video/gifcapturer.h"
 #include "video/gifjob.h"
+#include "video/recordjob.h"
 #include "video/recordmenu.h"
 #include "video/screenrecorder.h"
 #include "video/videojob.h"
@@ -30,22 +31,9 @@ namespace {
 
 const QColor KNOWN(30, 160, 60);
 
-// A user's drag on the overlay; true once the selector has followed it to
-// its end. QTest moves the real pointer, whose motion comes back from the X
-// server in its own time: the button is released only after it has.
-// (QTest reads QPoint(0, 0) as "the centre".)
 bool select(Selector* overlay, QPoint from, QPoint to)
 {
-    // a loaded X server can take seconds to map the overlay again
-    if (!QTest::qWaitForWindowExposed(overlay, 30000))
-        return false;
-    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(overlay, (from + to) / 2);
-    QTest::mouseMove(overlay, to);
-    const bool followed = QTest::qWaitFor(
-        [overlay, to] { return QPoint(overlay->selection().x2, overlay->selection().y2) == to; }, 30000);
-    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, to);
-    return followed;
+    return testutil::dragSelection(overlay, from, to);
 }
 
 } // namespace
@@ -377,6 +365,65 @@ private slots:
         const double duration = testutil::mediaDuration(info);
         QVERIFY2(duration > 0.5, qPrintable(QString::number(duration)));
     }
+
+    void quittingDuringAGifOrWithAHungFfmpeg_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("SIGTERM during a GIF") << QStringLiteral("gif");
+        QTest::newRow("SIGTERM with an ffmpeg that ignores it") << QStringLiteral("hung");
+    }
+
+    void quittingDuringAGifOrWithAHungFfmpeg()
+    {
+        QFETCH(QString, how);
+        const QDir dir(testutil::tempDir());
+        const QString temp = dir.filePath(QStringLiteral("child-tmp-") + how);
+        QVERIFY(QDir().mkpath(temp));
+        const QString pids = dir.filePath(QStringLiteral("child-fake-") + how + QStringLiteral(".pids"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), temp);
+        if (how == QLatin1String("hung")) {
+            const QString bin = testutil::writeFakeFfmpeg(dir.filePath(QStringLiteral("child-fakebin")));
+            QVERIFY(!bin.isEmpty());
+            env.insert(QStringLiteral("PATH"), bin + QLatin1Char(':') + QString::fromUtf8(savedPath_));
+            env.insert(QStringLiteral("FAKE_MODE"), QStringLiteral("hang"));
+            env.insert(QStringLiteral("FAKE_PIDS"), pids);
+        }
+        QProcess child;
+        child.setProcessEnvironment(env);
+        const QString logFile = dir.filePath(QStringLiteral("child-%1.log").arg(how));
+        child.setStandardErrorFile(logFile);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), how});
+        QVERIFY(child.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(child.canReadLine(), 60000);
+        const QString path = QString::fromUtf8(child.readLine().trimmed());
+        QTest::qWait(2000);
+        QElapsedTimer clock;
+        clock.start();
+        child.terminate();
+        const bool finished = child.waitForFinished(60000);
+        const qint64 took = clock.elapsed();
+        QFile log(logFile);
+        const QByteArray tail = log.open(QIODevice::ReadOnly) ? log.readAll().right(1500) : QByteArray();
+        QVERIFY2(finished, tail.constData());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, tail.constData());
+        qInfo() << "SIGTERM to exit:" << took << "ms";
+
+        if (how == QLatin1String("gif")) {
+            // the take was finished into a GIF before the program went
+            const QJsonObject v = mediaStream(probeMedia(path), QStringLiteral("video"));
+            QCOMPARE(v.value(QStringLiteral("codec_name")).toString(), QStringLiteral("gif"));
+            QCOMPARE(v.value(QStringLiteral("width")).toInt(), 320);
+            QVERIFY2(QDir(temp).isEmpty(), qPrintable(QDir(temp).entryList().join(QLatin1Char(' '))));
+        } else {
+            // quitting waits for no child longer than its bound (9 s), then kills it
+            QVERIFY2(took < 12000, qPrintable(QString::number(took)));
+            QVERIFY(tail.contains("killing it"));
+            const QList<qint64> fakes = testutil::pidsIn(pids);
+            QCOMPARE(fakes.size(), 1);
+            QVERIFY(!testutil::processAlive(fakes[0]));
+        }
+    }
 };
 
 // The program as started for real: application object, a recording in
@@ -390,6 +437,20 @@ static int runChild(int argc, char** argv, const QString& how)
     DisplayInfo::instance();
     quitOnTerminationSignals();
     Klipora klipora;
+    if (how == QLatin1String("gif") || how == QLatin1String("hung")) {
+        RecordSelector* tool = how == QLatin1String("gif") ? static_cast<RecordSelector*>(klipora.gifCapturer())
+                                                           : klipora.screenRecorder();
+        RecordJob* job = how == QLatin1String("gif") ? static_cast<RecordJob*>(klipora.gifCapturer()->job())
+                                                     : klipora.screenRecorder()->job();
+        QObject::connect(job->run(), &FfmpegRun::started, [&, how] {
+            const QString path = how == QLatin1String("gif") ? klipora.gifCapturer()->gifPath()
+                                                             : klipora.screenRecorder()->outputPath();
+            printf("%s\n", qPrintable(path));
+            fflush(stdout);
+        });
+        QTimer::singleShot(0, [tool] { tool->startTake(QRect(10, 10, 320, 240)); });
+        return app.exec();
+    }
     ScreenRecorder* recorder = klipora.screenRecorder();
     recorder->setUseDetectWindow(false);
     QObject::connect(recorder->job()->run(), &FfmpegRun::started, [&] {
