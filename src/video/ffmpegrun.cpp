@@ -73,24 +73,24 @@ QString explainFfmpegFailure(int exitCode, const QStringList& lastLines)
 {
     const QString text = lastLines.join(QLatin1Char('\n'));
     const auto has = [&text](const char* what) { return text.contains(QLatin1String(what), Qt::CaseInsensitive); };
-    const auto tr = [](const char* s) { return QCoreApplication::translate("FfmpegRun", s); };
+    const auto say = [](const char* s) { return QCoreApplication::translate("FfmpegRun", s); };
     if (has("Cannot open display") || has("Can't open display"))
-        return tr("ffmpeg cannot open the display.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "ffmpeg cannot open the display."));
     if (has("outside the screen"))
-        return tr("the region lies outside the screen.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "the region lies outside the screen."));
     if (has("No space left"))
-        return tr("the disk is full.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "the disk is full."));
     if (has("Permission denied"))
-        return tr("the output folder may not be written.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "the output folder may not be written."));
     if (has("already exists"))
-        return tr("a file of that name already exists.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "a file of that name already exists."));
     if (has("[pulse") || has("Connection refused"))
-        return tr("the sound source cannot be opened.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "the sound source cannot be opened."));
     if (has("No such file or directory"))
-        return tr("a file or folder that ffmpeg needs does not exist.");
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "a file or folder that ffmpeg needs does not exist."));
     if (has("Invalid argument") || has("Invalid") || has("not supported"))
-        return tr("ffmpeg refused the recording settings (frame rate or region).");
-    return tr("ffmpeg stopped with an error (exit code %1); its last lines are in the log.").arg(exitCode);
+        return say(QT_TRANSLATE_NOOP("FfmpegRun", "ffmpeg refused the recording settings (frame rate or region)."));
+    return say(QT_TRANSLATE_NOOP("FfmpegRun", "ffmpeg stopped with an error (exit code %1); its last lines are in the log.")).arg(exitCode);
 }
 
 FfmpegRun::FfmpegRun(QObject* parent)

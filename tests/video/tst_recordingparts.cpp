@@ -364,7 +364,7 @@ private slots:
         // the switch on the bar is the setting
         mic->click();
         QVERIFY(!recorder.muted());
-        QCOMPARE(Config::instance()["record"]["microphone"], json(true));
+        QVERIFY(Config::instance().boolean(Config::RecordMicrophone));
         QCOMPARE(saved.count(), 1);
         recorder.mute(true);
         QVERIFY(!mic->isChecked());

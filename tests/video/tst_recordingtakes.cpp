@@ -81,8 +81,8 @@ private slots:
         gifs_ = dir.filePath(QStringLiteral("takes/gifs"));
         temp_ = dir.filePath(QStringLiteral("takes/tmp"));
         QVERIFY(QDir().mkpath(temp_));
-        Config::instance()["record"]["path"] = videos_.toStdString();
-        Config::instance()["gif"]["path"] = gifs_.toStdString();
+        Config::instance().set(Config::RecordPath, videos_);
+        Config::instance().set(Config::GifPath, gifs_);
         savedPath_ = qgetenv("PATH");
 
         fakeBin_ = testutil::writeFakeFfmpeg(dir.filePath(QStringLiteral("fakebin")));
@@ -263,12 +263,12 @@ private slots:
                                                  QStringLiteral("-")});
 
         Config& config = Config::instance();
-        config["record"]["audiosource"] = "";
+        config.set(Config::RecordAudioSource, QString());
         ScreenRecorder recorder;
         MessageLog log(&recorder);
         // switched on from the bar, which saves it
         recorder.controlBar()->microphoneButton()->click();
-        QCOMPARE(config["record"]["microphone"], json(true));
+        QVERIFY(config.boolean(Config::RecordMicrophone));
         QVERIFY(!recorder.muted());
         QVERIFY(recorder.startTake(QRect(0, 0, 320, 240)));
         QVERIFY(recorder.job()->withSound());
@@ -298,7 +298,7 @@ private slots:
         QVERIFY2(loudest > -30.0, qPrintable(QString::number(loudest))); // silence is about -91 dB
 
         // a source that has gone: said once, and the takes go on without sound
-        config["record"]["audiosource"] = "gone.monitor";
+        config.set(Config::RecordAudioSource, QStringLiteral("gone.monitor"));
         for (int take = 0; take < 2; ++take) {
             QVERIFY(recorder.startTake(QRect(0, 0, 320, 240)));
             QVERIFY(!recorder.job()->withSound());
@@ -311,8 +311,8 @@ private slots:
         for (const auto& m : log.list)
             warnings += m.icon == QSystemTrayIcon::Warning && m.text.contains(QStringLiteral("gone.monitor"));
         QCOMPARE(warnings, 1);
-        config["record"]["audiosource"] = "";
-        config["record"]["microphone"] = false;
+        config.set(Config::RecordAudioSource, QString());
+        config.set(Config::RecordMicrophone, false);
         tone.terminate();
         tone.waitForFinished(5000);
     }

@@ -338,6 +338,39 @@ private slots:
         }
     }
 
+    void microphoneAndSoundSourceAreSavedAtOnce()
+    {
+        SettingWindow& w = shown();
+        w.tabs()->setCurrentIndex(RECORDING);
+        QCheckBox* mic = w.microphoneBox();
+        QVERIFY(mic);
+        QCOMPARE(mic->objectName(), QStringLiteral("MicrophoneButton"));
+        QVERIFY(!mic->isChecked());
+        Snapshot before;
+        mic->click();
+        QVERIFY(onlyChanged(before, "/record/microphone", true));
+
+        // no sound server here: only the default input is offered, and chosen
+        QComboBox* source = w.audioSourceBox();
+        QVERIFY(source);
+        QCOMPARE(source->itemText(0), QStringLiteral("Default input"));
+        QCOMPARE(source->currentIndex(), 0);
+        // a saved source that has gone stays chosen, and says so
+        config().set(Config::RecordAudioSource, QStringLiteral("gone.monitor"));
+        w.hide();
+        w.show();
+        QCOMPARE(source->currentText(), QStringLiteral("gone.monitor (not available)"));
+        Snapshot chosen;
+        QTest::keyClick(source, Qt::Key_Home);
+        QVERIFY(onlyChanged(chosen, "/record/audiosource", ""));
+
+        // switched on the recording bar meanwhile: the page follows when shown again
+        config().set(Config::RecordMicrophone, false);
+        w.hide();
+        w.show();
+        QVERIFY(!mic->isChecked());
+    }
+
     void folderChoosersWriteTheirOwnPath()
     {
         SettingWindow& w = shown();
@@ -347,8 +380,8 @@ private slots:
         QVERIFY(QDir().mkpath(gifs));
 
         w.tabs()->setCurrentIndex(RECORDING);
-        auto* videoEdit = cell<QLineEdit>(w, RECORDING, 10, 2);
-        auto* videoButton = cell<QPushButton>(w, RECORDING, 10, 3);
+        auto* videoEdit = cell<QLineEdit>(w, RECORDING, 12, 2);
+        auto* videoButton = cell<QPushButton>(w, RECORDING, 12, 3);
         QVERIFY(videoEdit && videoButton);
         QCOMPARE(videoButton->objectName(), QStringLiteral("sub-selectpath"));
         QCOMPARE(videoEdit->text(), config().videoPath());
