@@ -234,7 +234,21 @@ private slots:
         QVERIFY(!recorder.controlBar()->isVisible());
         QCOMPARE(recorder.currentStatus(), int(Selector::IDLE));
 
-        // a second recording while the first is still finishing its file
+        // a second recording while the first is still finishing its file:
+        // an ffmpeg that takes its time after "q", so the overlap is certain
+        const QString good = QDir(testutil::tempDir()).filePath(QStringLiteral("finished.mp4"));
+        QCOMPARE(testutil::run(QStringLiteral("ffmpeg"),
+                               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                                QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=d=1:s=64x64"),
+                                QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), good})
+                     .exitCode,
+                 0);
+        const QString bin = testutil::writeFakeFfmpeg(QDir(testutil::tempDir()).filePath(QStringLiteral("slowbin")));
+        QVERIFY(!bin.isEmpty());
+        qputenv("PATH", bin.toUtf8() + ':' + savedPath_);
+        qputenv("FAKE_MODE", "slow");
+        qputenv("FAKE_SOURCE", good.toUtf8());
+        qputenv("FAKE_PIDS", QDir(testutil::tempDir()).filePath(QStringLiteral("slow.pids")).toUtf8());
         recorder.record();
         QVERIFY(select(&recorder, QPoint(1, 1), QPoint(99, 99)));
         QTest::keyClick(&recorder, Qt::Key_Return);
@@ -253,6 +267,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(log.count(), 4, 20000);
         QCOMPARE(log.list[3].text, QStringLiteral("Path: ") + first);
         QCOMPARE(log.paths(), 1);
+        qunsetenv("FAKE_MODE");
     }
 
     void gifFromTheSelectionWhileTheUiKeepsTurning()
