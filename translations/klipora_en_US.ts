@@ -31,20 +31,52 @@
 <context>
     <name>FfmpegRun</name>
     <message>
-        <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>
-        <translation>Could not start ffmpeg (%1). Is it installed and on the PATH?</translation>
+        <source>ffmpeg cannot open the display.</source>
+        <translation>ffmpeg cannot open the display.</translation>
     </message>
     <message>
-        <source>ffmpeg did not stop in time and was terminated: %1</source>
-        <translation>ffmpeg did not stop in time and was terminated: %1</translation>
+        <source>the region lies outside the screen.</source>
+        <translation>the region lies outside the screen.</translation>
     </message>
     <message>
-        <source>ffmpeg stopped unexpectedly: %1</source>
-        <translation>ffmpeg stopped unexpectedly: %1</translation>
+        <source>the disk is full.</source>
+        <translation>the disk is full.</translation>
     </message>
     <message>
-        <source>ffmpeg failed with exit code %1: %2</source>
-        <translation>ffmpeg failed with exit code %1: %2</translation>
+        <source>the output folder may not be written.</source>
+        <translation>the output folder may not be written.</translation>
+    </message>
+    <message>
+        <source>a file of that name already exists.</source>
+        <translation>a file of that name already exists.</translation>
+    </message>
+    <message>
+        <source>the sound source cannot be opened.</source>
+        <translation>the sound source cannot be opened.</translation>
+    </message>
+    <message>
+        <source>a file or folder that ffmpeg needs does not exist.</source>
+        <translation>a file or folder that ffmpeg needs does not exist.</translation>
+    </message>
+    <message>
+        <source>ffmpeg refused the recording settings (frame rate or region).</source>
+        <translation>ffmpeg refused the recording settings (frame rate or region).</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped with an error (exit code %1); its last lines are in the log.</source>
+        <translation>ffmpeg stopped with an error (exit code %1); its last lines are in the log.</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not be started. Is it installed?</source>
+        <translation>ffmpeg could not be started. Is it installed?</translation>
+    </message>
+    <message>
+        <source>ffmpeg did not stop and had to be killed.</source>
+        <translation>ffmpeg did not stop and had to be killed.</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped unexpectedly.</source>
+        <translation>ffmpeg stopped unexpectedly.</translation>
     </message>
 </context>
 <context>
@@ -61,10 +93,6 @@
         <translation>GIF recording failed: ffmpeg is still busy with the previous GIF. Try again in a moment.</translation>
     </message>
     <message>
-        <source>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</source>
-        <translation>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</translation>
-    </message>
-    <message>
         <source>GIF recording failed: the folder %1 cannot be created or written.</source>
         <translation>GIF recording failed: the folder %1 cannot be created or written.</translation>
     </message>
@@ -73,16 +101,28 @@
         <translation>GIF recording failed: ffmpeg wrote no %1</translation>
     </message>
     <message>
-        <source>GIF capture failed: %1</source>
-        <translation>GIF capture failed: %1</translation>
+        <source>GIF recording failed: %1</source>
+        <translation>GIF recording failed: %1</translation>
     </message>
     <message>
-        <source>GIF palette pass failed: %1</source>
-        <translation>GIF palette pass failed: %1</translation>
+        <source>GIF recording failed: the GIF frame rate %1 is not usable.</source>
+        <translation>GIF recording failed: the GIF frame rate %1 is not usable.</translation>
     </message>
     <message>
-        <source>GIF conversion failed: %1</source>
-        <translation>GIF conversion failed: %1</translation>
+        <source>The recording was too short to hold a frame; nothing was saved.</source>
+        <translation>The recording was too short to hold a frame; nothing was saved.</translation>
+    </message>
+    <message>
+        <source>ffmpeg wrote no GIF.</source>
+        <translation>ffmpeg wrote no GIF.</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: %1 The recording %2 may be unplayable.</source>
+        <translation>GIF recording failed: %1 The recording %2 may be unplayable.</translation>
+    </message>
+    <message>
+        <source>The GIF could not be made: %1 The recording was kept as %2.</source>
+        <translation>The GIF could not be made: %1 The recording was kept as %2.</translation>
     </message>
 </context>
 <context>
@@ -235,10 +275,47 @@
     </message>
 </context>
 <context>
+    <name>RecordJob</name>
+    <message>
+        <source>the frame rate %1 is not usable; choose 1 to %2 in the settings.</source>
+        <translation>the frame rate %1 is not usable; choose 1 to %2 in the settings.</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 is too small to record.</source>
+        <translation>the region %1x%2 is too small to record.</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>the region %1x%2 at %3, %4 lies partly outside the screen.</translation>
+    </message>
+</context>
+<context>
+    <name>RecordMenu</name>
+    <message>
+        <source>Record sound (from the next recording on)</source>
+        <translation>Record sound (from the next recording on)</translation>
+    </message>
+</context>
+<context>
+    <name>RecordSelector</name>
+    <message>
+        <source>A recording is already running.</source>
+        <translation>A recording is already running.</translation>
+    </message>
+</context>
+<context>
     <name>ScreenRecorder</name>
     <message>
         <source>Path: </source>
         <translation>Path: </translation>
+    </message>
+    <message>
+        <source>No sound source was found; recording without sound.</source>
+        <translation>No sound source was found; recording without sound.</translation>
+    </message>
+    <message>
+        <source>The sound source %1 is not available; recording without sound.</source>
+        <translation>The sound source %1 is not available; recording without sound.</translation>
     </message>
 </context>
 <context>
@@ -440,6 +517,22 @@
         <source> px</source>
         <translation> px</translation>
     </message>
+    <message>
+        <source>Microphone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>Sound source</source>
+        <translation>Sound source</translation>
+    </message>
+    <message>
+        <source>Default input</source>
+        <translation>Default input</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1 (not available)</translation>
+    </message>
 </context>
 <context>
     <name>VideoJob</name>
@@ -452,16 +545,28 @@
         <translation>ffmpeg is still finishing the previous file. Try again in a moment.</translation>
     </message>
     <message>
-        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
-        <translation>the region %1x%2 at %3, %4 lies partly outside the screen.</translation>
-    </message>
-    <message>
         <source>the folder %1 cannot be created or written.</source>
         <translation>the folder %1 cannot be created or written.</translation>
     </message>
     <message>
-        <source>ffmpeg ended but wrote no file: %1</source>
-        <translation>ffmpeg ended but wrote no file: %1</translation>
+        <source>The recording was too short to hold a frame; nothing was saved.</source>
+        <translation>The recording was too short to hold a frame; nothing was saved.</translation>
+    </message>
+    <message>
+        <source>%1 already exists.</source>
+        <translation>%1 already exists.</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without finishing the file.</source>
+        <translation>ffmpeg ended without finishing the file.</translation>
+    </message>
+    <message>
+        <source>The sound source %1 cannot be recorded; recording without sound.</source>
+        <translation>The sound source %1 cannot be recorded; recording without sound.</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1 The file %2 may be unplayable.</source>
+        <translation>Recording failed: %1 The file %2 may be unplayable.</translation>
     </message>
 </context>
 </TS>

@@ -31,20 +31,52 @@
 <context>
     <name>FfmpegRun</name>
     <message>
-        <source>Could not start ffmpeg (%1). Is it installed and on the PATH?</source>
-        <translation>无法启动 ffmpeg（%1）。请确认它已安装并在 PATH 中。</translation>
+        <source>ffmpeg cannot open the display.</source>
+        <translation>ffmpeg 无法打开显示器。</translation>
     </message>
     <message>
-        <source>ffmpeg did not stop in time and was terminated: %1</source>
-        <translation>ffmpeg 未能及时停止，已被终止：%1</translation>
+        <source>the region lies outside the screen.</source>
+        <translation>区域超出了屏幕。</translation>
     </message>
     <message>
-        <source>ffmpeg stopped unexpectedly: %1</source>
-        <translation>ffmpeg 意外停止：%1</translation>
+        <source>the disk is full.</source>
+        <translation>磁盘已满。</translation>
     </message>
     <message>
-        <source>ffmpeg failed with exit code %1: %2</source>
-        <translation>ffmpeg 执行失败，退出码 %1：%2</translation>
+        <source>the output folder may not be written.</source>
+        <translation>没有写入输出文件夹的权限。</translation>
+    </message>
+    <message>
+        <source>a file of that name already exists.</source>
+        <translation>同名文件已存在。</translation>
+    </message>
+    <message>
+        <source>the sound source cannot be opened.</source>
+        <translation>无法打开声音来源。</translation>
+    </message>
+    <message>
+        <source>a file or folder that ffmpeg needs does not exist.</source>
+        <translation>ffmpeg 需要的文件或文件夹不存在。</translation>
+    </message>
+    <message>
+        <source>ffmpeg refused the recording settings (frame rate or region).</source>
+        <translation>ffmpeg 不接受录制设置（帧率或区域）。</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped with an error (exit code %1); its last lines are in the log.</source>
+        <translation>ffmpeg 出错停止（退出码 %1）；它的最后几行输出已写入日志。</translation>
+    </message>
+    <message>
+        <source>ffmpeg could not be started. Is it installed?</source>
+        <translation>无法启动 ffmpeg。是否已安装？</translation>
+    </message>
+    <message>
+        <source>ffmpeg did not stop and had to be killed.</source>
+        <translation>ffmpeg 没有停止，只能强制结束。</translation>
+    </message>
+    <message>
+        <source>ffmpeg stopped unexpectedly.</source>
+        <translation>ffmpeg 意外停止。</translation>
     </message>
 </context>
 <context>
@@ -61,10 +93,6 @@
         <translation>GIF 录制失败：ffmpeg 仍在处理上一个 GIF，请稍后再试。</translation>
     </message>
     <message>
-        <source>GIF recording failed: the region %1x%2 at %3, %4 lies partly outside the screen.</source>
-        <translation>GIF 录制失败：位于 %3, %4 的 %1x%2 区域有一部分超出了屏幕。</translation>
-    </message>
-    <message>
         <source>GIF recording failed: the folder %1 cannot be created or written.</source>
         <translation>GIF 录制失败：无法创建或写入文件夹 %1。</translation>
     </message>
@@ -73,16 +101,28 @@
         <translation>GIF 录制失败：ffmpeg 没有写出 %1</translation>
     </message>
     <message>
-        <source>GIF capture failed: %1</source>
-        <translation>GIF 采集失败：%1</translation>
+        <source>GIF recording failed: %1</source>
+        <translation>GIF 录制失败：%1</translation>
     </message>
     <message>
-        <source>GIF palette pass failed: %1</source>
-        <translation>GIF 调色板生成失败：%1</translation>
+        <source>GIF recording failed: the GIF frame rate %1 is not usable.</source>
+        <translation>GIF 录制失败：GIF 帧率 %1 不可用。</translation>
     </message>
     <message>
-        <source>GIF conversion failed: %1</source>
-        <translation>GIF 转换失败：%1</translation>
+        <source>The recording was too short to hold a frame; nothing was saved.</source>
+        <translation>录制时间太短，没有录到任何一帧；未保存任何文件。</translation>
+    </message>
+    <message>
+        <source>ffmpeg wrote no GIF.</source>
+        <translation>ffmpeg 没有写出 GIF。</translation>
+    </message>
+    <message>
+        <source>GIF recording failed: %1 The recording %2 may be unplayable.</source>
+        <translation>GIF 录制失败：%1 录像 %2 可能无法播放。</translation>
+    </message>
+    <message>
+        <source>The GIF could not be made: %1 The recording was kept as %2.</source>
+        <translation>无法生成 GIF：%1 录像已保留为 %2。</translation>
     </message>
 </context>
 <context>
@@ -235,10 +275,47 @@
     </message>
 </context>
 <context>
+    <name>RecordJob</name>
+    <message>
+        <source>the frame rate %1 is not usable; choose 1 to %2 in the settings.</source>
+        <translation>帧率 %1 不可用；请在设置中选择 1 到 %2。</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 is too small to record.</source>
+        <translation>%1x%2 的区域太小，无法录制。</translation>
+    </message>
+    <message>
+        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
+        <translation>位于 %3, %4 的 %1x%2 区域有一部分超出了屏幕。</translation>
+    </message>
+</context>
+<context>
+    <name>RecordMenu</name>
+    <message>
+        <source>Record sound (from the next recording on)</source>
+        <translation>录制声音（从下一次录制开始）</translation>
+    </message>
+</context>
+<context>
+    <name>RecordSelector</name>
+    <message>
+        <source>A recording is already running.</source>
+        <translation>已有录制正在进行。</translation>
+    </message>
+</context>
+<context>
     <name>ScreenRecorder</name>
     <message>
         <source>Path: </source>
         <translation>路径：</translation>
+    </message>
+    <message>
+        <source>No sound source was found; recording without sound.</source>
+        <translation>没有找到声音来源；将不录制声音。</translation>
+    </message>
+    <message>
+        <source>The sound source %1 is not available; recording without sound.</source>
+        <translation>声音来源 %1 不可用；将不录制声音。</translation>
     </message>
 </context>
 <context>
@@ -440,6 +517,22 @@
         <source> px</source>
         <translation> 像素</translation>
     </message>
+    <message>
+        <source>Microphone</source>
+        <translation>麦克风</translation>
+    </message>
+    <message>
+        <source>Sound source</source>
+        <translation>声音来源</translation>
+    </message>
+    <message>
+        <source>Default input</source>
+        <translation>默认输入</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1（不可用）</translation>
+    </message>
 </context>
 <context>
     <name>VideoJob</name>
@@ -452,16 +545,28 @@
         <translation>ffmpeg 仍在完成上一个文件，请稍后再试。</translation>
     </message>
     <message>
-        <source>the region %1x%2 at %3, %4 lies partly outside the screen.</source>
-        <translation>位于 %3, %4 的 %1x%2 区域有一部分超出了屏幕。</translation>
-    </message>
-    <message>
         <source>the folder %1 cannot be created or written.</source>
         <translation>无法创建或写入文件夹 %1。</translation>
     </message>
     <message>
-        <source>ffmpeg ended but wrote no file: %1</source>
-        <translation>ffmpeg 已结束，但没有写出文件：%1</translation>
+        <source>The recording was too short to hold a frame; nothing was saved.</source>
+        <translation>录制时间太短，没有录到任何一帧；未保存任何文件。</translation>
+    </message>
+    <message>
+        <source>%1 already exists.</source>
+        <translation>%1 已存在。</translation>
+    </message>
+    <message>
+        <source>ffmpeg ended without finishing the file.</source>
+        <translation>ffmpeg 结束了，但没有完成文件。</translation>
+    </message>
+    <message>
+        <source>The sound source %1 cannot be recorded; recording without sound.</source>
+        <translation>无法录制声音来源 %1；将不录制声音。</translation>
+    </message>
+    <message>
+        <source>Recording failed: %1 The file %2 may be unplayable.</source>
+        <translation>录制失败：%1 文件 %2 可能无法播放。</translation>
     </message>
 </context>
 </TS>

@@ -165,8 +165,10 @@ private slots:
                 QStringLiteral("take %1: r %2 avg %3 frames %4 duration %5 recorded %6")
                     .arg(take).arg(r).arg(avg).arg(frames).arg(duration).arg(recorded);
             qInfo().noquote() << seen;
-            if (r != QLatin1String("30/1") || qAbs(avg - 30) > 0.6 || frames < 55 || frames > 65
-                || qAbs(duration - recorded) > 0.3)
+            // one stored frame per 1/30 s of the file, and the file as long as the take
+            // (ffmpeg reads "q" up to 0.1 s late, more on a loaded machine)
+            if (r != QLatin1String("30/1") || qAbs(avg - 30) > 0.6 || qAbs(frames - duration * 30) > 1.5
+                || frames < 55 || qAbs(duration - recorded) > 0.3)
                 bad << seen;
         }
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join(QLatin1Char('\n'))));
