@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "core/actionregistry.h"
 #include "core/config.h"
 #include "core/htmlshape.h"
 #include "core/imagebudget.h"
@@ -188,11 +189,14 @@ Klipora::Klipora(QWidget* parent)
     gifHotkey_ = new QxtGlobalShortcut(this);
     recordHotkey_ = new QxtGlobalShortcut(this);
     scrollHotkey_ = new QxtGlobalShortcut(this);
-    connect(snipHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenShoter()->start(); });
-    connect(pinHotkey_, &QxtGlobalShortcut::activated, this, &Klipora::pinLastImage);
-    connect(recordHotkey_, &QxtGlobalShortcut::activated, this, [this] { screenRecorder()->record(); });
-    connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { gifCapturer()->record(); });
-    connect(scrollHotkey_, &QxtGlobalShortcut::activated, this, [this] { scrollCapture(); });
+    registerActions();
+    connect(snipHotkey_, &QxtGlobalShortcut::activated, this, [this] { actions_->trigger(QStringLiteral("snip")); });
+    connect(pinHotkey_, &QxtGlobalShortcut::activated, this, [this] { actions_->trigger(QStringLiteral("pin")); });
+    connect(recordHotkey_, &QxtGlobalShortcut::activated, this,
+            [this] { actions_->trigger(QStringLiteral("record")); });
+    connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { actions_->trigger(QStringLiteral("gif")); });
+    connect(scrollHotkey_, &QxtGlobalShortcut::activated, this,
+            [this] { actions_->trigger(QStringLiteral("scroll")); });
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
     connect(&Config::instance(), &Config::SHOW_MESSAGE, this,
@@ -343,28 +347,42 @@ SettingWindow* Klipora::settingWindow()
     return settings_;
 }
 
-void Klipora::buildTrayMenu()
+void Klipora::registerActions()
 {
-    menu_ = new QMenu(this);
-    menu_->setObjectName(QStringLiteral("sys_tray_menu"));
-
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Snip"), this,
-                     [this] { screenShoter()->start(); });
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/screenshot")), tr("Scrolling screenshot"), this,
-                     [this] { scrollCapture(); });
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/sr")), tr("Screen Record"), this,
-                     [this] { screenRecorder()->record(); });
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/gif")), tr("GIF Record"), this,
-                     [this] { gifCapturer()->record(); });
-    menu_->addSeparator();
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/setting")), tr("Settings"), this, [this] {
+    actions_ = new ActionRegistry(this);
+    actions_->add(QStringLiteral("snip"), tr("Snip"), QIcon(QStringLiteral(":/icon/res/screenshot")),
+                  [this] { screenShoter()->start(); });
+    actions_->add(QStringLiteral("scroll"), tr("Scrolling screenshot"), QIcon(QStringLiteral(":/icon/res/screenshot")),
+                  [this] { scrollCapture(); });
+    actions_->add(QStringLiteral("pin"), tr("Pin"), QIcon(QStringLiteral(":/icon/res/pin")),
+                  [this] { pinLastImage(); });
+    actions_->add(QStringLiteral("record"), tr("Screen Record"), QIcon(QStringLiteral(":/icon/res/sr")),
+                  [this] { screenRecorder()->record(); });
+    actions_->add(QStringLiteral("gif"), tr("GIF Record"), QIcon(QStringLiteral(":/icon/res/gif")),
+                  [this] { gifCapturer()->record(); });
+    actions_->add(QStringLiteral("settings"), tr("Settings"), QIcon(QStringLiteral(":/icon/res/setting")), [this] {
         SettingWindow* settings = settingWindow();
         settings->show();
         settings->raise();
         settings->activateWindow();
     });
+    actions_->add(QStringLiteral("quit"), tr("Quit"), QIcon(QStringLiteral(":/icon/res/exit")),
+                  [] { QCoreApplication::exit(0); });
+}
+
+void Klipora::buildTrayMenu()
+{
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("sys_tray_menu"));
+
+    actions_->addToMenu(menu_, QStringLiteral("snip"));
+    actions_->addToMenu(menu_, QStringLiteral("scroll"));
+    actions_->addToMenu(menu_, QStringLiteral("record"));
+    actions_->addToMenu(menu_, QStringLiteral("gif"));
     menu_->addSeparator();
-    menu_->addAction(QIcon(QStringLiteral(":/icon/res/exit")), tr("Quit"), [] { QCoreApplication::exit(0); });
+    actions_->addToMenu(menu_, QStringLiteral("settings"));
+    menu_->addSeparator();
+    actions_->addToMenu(menu_, QStringLiteral("quit"));
 
     tray_->setContextMenu(menu_);
     const QIcon icon(QStringLiteral(":/icon/res/icon.png"));

@@ -11,6 +11,7 @@
 #include "core/packedimage.h"
 #include "widgets/retranslatable.h"
 
+class ActionRegistry;
 class GifCapturer;
 class QMenu;
 class QMimeData;
@@ -43,6 +44,8 @@ public:
     const std::deque<HistoryEntry>& history() const { return history_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return menu_; }
+    // The named commands that the tray menu, the hotkeys and the command line run.
+    ActionRegistry* actions() const { return actions_; }
     // Built just after the tray icon shows, or here if asked for sooner.
     SettingWindow* settingWindow();
     ScreenShoter* screenShoter();
@@ -67,6 +70,7 @@ public slots:
     void scrollCapture(const QString& savePath = QString());
 
 private:
+    void registerActions();
     void buildTrayMenu();
     void buildTools();
     void buildSettings();
@@ -87,6 +91,7 @@ private:
     GifCapturer* gifCapturer_ = nullptr;
     ScrollCapturer* scrollCapturer_ = nullptr;
     QString scrollSavePath_;
+    ActionRegistry* actions_ = nullptr;
     std::deque<HistoryEntry> history_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
