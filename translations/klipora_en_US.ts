@@ -2,6 +2,158 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>--version takes no arguments</source>
+        <translation>--version takes no arguments</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unknown option &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>unknown command &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>an empty file name</source>
+        <translation>an empty file name</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos; for %2</source>
+        <translation>unexpected argument &apos;%1&apos; for %2</translation>
+    </message>
+    <message>
+        <source>%1 does not take %2</source>
+        <translation>%1 does not take %2</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 takes no value</translation>
+    </message>
+    <message>
+        <source>%1 given twice</source>
+        <translation>%1 given twice</translation>
+    </message>
+    <message>
+        <source>--delay wants milliseconds from 0 to %1, not &apos;%2&apos;</source>
+        <translation>--delay wants milliseconds from 0 to %1, not &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>--region wants X,Y,W,H with a positive width and height, not &apos;%1&apos;</source>
+        <translation>--region wants X,Y,W,H with a positive width and height, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--path needs a file name</source>
+        <translation>--path needs a file name</translation>
+    </message>
+    <message>
+        <source>cannot tell the image format of &apos;%1&apos;: use a name ending in %2</source>
+        <translation>cannot tell the image format of &apos;%1&apos;: use a name ending in %2</translation>
+    </message>
+    <message>
+        <source>shot takes either --path or --clipboard, not both</source>
+        <translation>shot takes either --path or --clipboard, not both</translation>
+    </message>
+    <message>
+        <source>shot needs --path FILE or --clipboard</source>
+        <translation>shot needs --path FILE or --clipboard</translation>
+    </message>
+    <message>
+        <source>Usage:
+  klipora                      start in the tray (once: a second start says so and exits)
+  klipora snip [--delay MS]    open the screenshot overlay
+  klipora shot [--region X,Y,W,H] [--delay MS] (--path FILE | --clipboard)
+                               capture without the overlay: the whole desktop or the region,
+                               to a file (.png, .jpg, .jpeg, .bmp) or the clipboard
+  klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
+  klipora record [--gif] [--region X,Y,W,H]
+                               start or stop a recording; with --region the selector is skipped
+  klipora settings | quit      open the settings window | end the running Klipora
+  klipora --help | --version
+
+A command reaches the running Klipora and starts one in the background when none runs.
+Escape cancels a --delay countdown.
+Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
+</source>
+        <translation>Usage:
+  klipora                      start in the tray (once: a second start says so and exits)
+  klipora snip [--delay MS]    open the screenshot overlay
+  klipora shot [--region X,Y,W,H] [--delay MS] (--path FILE | --clipboard)
+                               capture without the overlay: the whole desktop or the region,
+                               to a file (.png, .jpg, .jpeg, .bmp) or the clipboard
+  klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
+  klipora record [--gif] [--region X,Y,W,H]
+                               start or stop a recording; with --region the selector is skipped
+  klipora settings | quit      open the settings window | end the running Klipora
+  klipora --help | --version
+
+A command reaches the running Klipora and starts one in the background when none runs.
+Escape cancels a --delay countdown.
+Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
+</translation>
+    </message>
+    <message>
+        <source>cannot start Klipora: %1</source>
+        <translation>cannot start Klipora: %1</translation>
+    </message>
+    <message>
+        <source>the running Klipora did not answer: %1</source>
+        <translation>the running Klipora did not answer: %1</translation>
+    </message>
+    <message>
+        <source>Klipora is already running, but does not answer: %1</source>
+        <translation>Klipora is already running, but does not answer: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRunner</name>
+    <message>
+        <source>the region %1,%2,%3,%4 does not lie within the desktop of %5x%6</source>
+        <translation>the region %1,%2,%3,%4 does not lie within the desktop of %5x%6</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>Klipora is not running</source>
+        <translation>Klipora is not running</translation>
+    </message>
+    <message>
+        <source>Klipora is already running.</source>
+        <translation>Klipora is already running.</translation>
+    </message>
+    <message>
+        <source>not a command for the running Klipora</source>
+        <translation>not a command for the running Klipora</translation>
+    </message>
+    <message>
+        <source>the capture failed</source>
+        <translation>the capture failed</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>nothing to pin: nothing was copied since Klipora started</source>
+        <translation>nothing to pin: nothing was copied since Klipora started</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>the recording could not start</source>
+        <translation>the recording could not start</translation>
+    </message>
+</context>
+<context>
     <name>Config</name>
     <message>
         <source>%1 is not a regular file. Klipora leaves it alone and runs on the default settings.</source>
@@ -26,6 +178,13 @@
     <message>
         <source>Cannot save the settings to %1: %2. The previous file is kept.</source>
         <translation>Cannot save the settings to %1: %2. The previous file is kept.</translation>
+    </message>
+</context>
+<context>
+    <name>Countdown</name>
+    <message>
+        <source>Esc to cancel</source>
+        <translation>Esc to cancel</translation>
     </message>
 </context>
 <context>
@@ -256,6 +415,10 @@
     <message>
         <source>Scrolling screenshot</source>
         <translation>Scrolling screenshot</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>Pin</translation>
     </message>
     <message>
         <source>[Shown as plain text: the copied HTML is too complex to lay out.]</source>

@@ -2,6 +2,158 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>--version takes no arguments</source>
+        <translation>--version 不接受参数</translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>未知选项 &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>未知命令 &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>an empty file name</source>
+        <translation>文件名为空</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos; for %2</source>
+        <translation>%2 不接受参数 &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>%1 does not take %2</source>
+        <translation>%1 不接受 %2</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 需要一个值</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 不接受值</translation>
+    </message>
+    <message>
+        <source>%1 given twice</source>
+        <translation>%1 给出了两次</translation>
+    </message>
+    <message>
+        <source>--delay wants milliseconds from 0 to %1, not &apos;%2&apos;</source>
+        <translation>--delay 需要 0 到 %1 的毫秒数，而不是 &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>--region wants X,Y,W,H with a positive width and height, not &apos;%1&apos;</source>
+        <translation>--region 需要宽和高为正数的 X,Y,W,H，而不是 &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--path needs a file name</source>
+        <translation>--path 需要一个文件名</translation>
+    </message>
+    <message>
+        <source>cannot tell the image format of &apos;%1&apos;: use a name ending in %2</source>
+        <translation>无法判断 &apos;%1&apos; 的图片格式：请使用以 %2 结尾的文件名</translation>
+    </message>
+    <message>
+        <source>shot takes either --path or --clipboard, not both</source>
+        <translation>shot 只能使用 --path 或 --clipboard 之一，不能同时使用</translation>
+    </message>
+    <message>
+        <source>shot needs --path FILE or --clipboard</source>
+        <translation>shot 需要 --path 文件 或 --clipboard</translation>
+    </message>
+    <message>
+        <source>Usage:
+  klipora                      start in the tray (once: a second start says so and exits)
+  klipora snip [--delay MS]    open the screenshot overlay
+  klipora shot [--region X,Y,W,H] [--delay MS] (--path FILE | --clipboard)
+                               capture without the overlay: the whole desktop or the region,
+                               to a file (.png, .jpg, .jpeg, .bmp) or the clipboard
+  klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
+  klipora record [--gif] [--region X,Y,W,H]
+                               start or stop a recording; with --region the selector is skipped
+  klipora settings | quit      open the settings window | end the running Klipora
+  klipora --help | --version
+
+A command reaches the running Klipora and starts one in the background when none runs.
+Escape cancels a --delay countdown.
+Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
+</source>
+        <translation>用法：
+  klipora                      在托盘中启动（只运行一个：再次启动会提示后退出）
+  klipora snip [--delay MS]    打开截图界面
+  klipora shot [--region X,Y,W,H] [--delay MS] (--path FILE | --clipboard)
+                               不经截图界面直接截图：整个桌面或指定区域，
+                               保存到文件（.png、.jpg、.jpeg、.bmp）或剪贴板
+  klipora pin [FILE...]        将文件钉在光标处，或钉住最新的剪贴板内容
+  klipora record [--gif] [--region X,Y,W,H]
+                               开始或停止录制；指定 --region 时跳过区域选择
+  klipora settings | quit      打开设置窗口 | 退出正在运行的 Klipora
+  klipora --help | --version
+
+命令会发送给正在运行的 Klipora；若没有运行，则在后台启动一个。
+按 Esc 可取消 --delay 的倒计时。
+退出状态：0 完成，1 失败（原因输出到 stderr），2 用法错误。
+</translation>
+    </message>
+    <message>
+        <source>cannot start Klipora: %1</source>
+        <translation>无法启动 Klipora：%1</translation>
+    </message>
+    <message>
+        <source>the running Klipora did not answer: %1</source>
+        <translation>正在运行的 Klipora 没有响应：%1</translation>
+    </message>
+    <message>
+        <source>Klipora is already running, but does not answer: %1</source>
+        <translation>Klipora 已在运行，但没有响应：%1</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRunner</name>
+    <message>
+        <source>the region %1,%2,%3,%4 does not lie within the desktop of %5x%6</source>
+        <translation>区域 %1,%2,%3,%4 不在 %5x%6 的桌面之内</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>已取消</translation>
+    </message>
+    <message>
+        <source>Klipora is not running</source>
+        <translation>Klipora 没有运行</translation>
+    </message>
+    <message>
+        <source>Klipora is already running.</source>
+        <translation>Klipora 已在运行。</translation>
+    </message>
+    <message>
+        <source>not a command for the running Klipora</source>
+        <translation>这不是发给正在运行的 Klipora 的命令</translation>
+    </message>
+    <message>
+        <source>the capture failed</source>
+        <translation>截图失败</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>nothing to pin: nothing was copied since Klipora started</source>
+        <translation>没有可钉住的内容：Klipora 启动后还没有复制过任何内容</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>the recording could not start</source>
+        <translation>录制无法开始</translation>
+    </message>
+</context>
+<context>
     <name>Config</name>
     <message>
         <source>%1 is not a regular file. Klipora leaves it alone and runs on the default settings.</source>
@@ -26,6 +178,13 @@
     <message>
         <source>Cannot save the settings to %1: %2. The previous file is kept.</source>
         <translation>无法将设置保存到 %1：%2。原文件保持不变。</translation>
+    </message>
+</context>
+<context>
+    <name>Countdown</name>
+    <message>
+        <source>Esc to cancel</source>
+        <translation>按 Esc 取消</translation>
     </message>
 </context>
 <context>
@@ -256,6 +415,10 @@
     <message>
         <source>Scrolling screenshot</source>
         <translation>滚动截图</translation>
+    </message>
+    <message>
+        <source>Pin</source>
+        <translation>钉图</translation>
     </message>
     <message>
         <source>[Shown as plain text: the copied HTML is too complex to lay out.]</source>

@@ -67,6 +67,9 @@ public:
     void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
     // "Klipora_picture_<time>.png" in the pictures folder.
     static QString proposedSaveName();
+    // Writes in the format of the name's extension, atomically: a failed
+    // write leaves any earlier file of that name whole.
+    static bool writeImage(const QImage& image, const QString& name, QString* error);
 
     ImageEditMenu* menu() const { return menu_; }
     Magnifier* magnifier() const { return magnifier_; }
@@ -135,7 +138,6 @@ private:
     void deleteCurrent();
     void setCircleCursor(int width);
     void setHoverCursor();
-    static bool writeImage(const QImage& image, const QString& name, QString* error);
     // The area a command covers on the widget, frame and handles included.
     QRect footprint(const Command& command) const;
     // Records canvas work of the given kind and what it touches on screen.

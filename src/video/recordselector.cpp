@@ -132,3 +132,18 @@ bool RecordSelector::startTake(const QRect& region)
     }
     return true;
 }
+
+bool RecordSelector::recordRegion(const QRect& region)
+{
+    if (status != IDLE || region.isEmpty())
+        return false;
+    box = Resizer(region.left(), region.top(), region.right(), region.bottom());
+    status = LOCKED;
+    menu_->start();
+    if (!beginJob(region)) {
+        menu_->stop();
+        Selector::exit();
+        return false;
+    }
+    return true;
+}

@@ -32,6 +32,11 @@ public:
     // A take is running or about to start.
     bool recording() const;
 
+    // Records this region at once, without the selector. False, already
+    // reported, when the job did not start; false too while the selector is
+    // open or a recording runs.
+    bool recordRegion(const QRect& region);
+
 signals:
     void SHOW_MESSAGE(QString title, QString msg, QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information,
                       int msecs = 10000);

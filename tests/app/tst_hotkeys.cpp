@@ -77,6 +77,8 @@ public:
         stderrText += process.readAllStandardError();
         return stderrText;
     }
+    bool waitForExit(int ms) { return process.waitForFinished(ms); }
+    int exitCode() const { return process.exitCode(); }
     bool stop()
     {
         process.terminate();
@@ -268,23 +270,21 @@ private slots:
         QCOMPARE(snipSpy.count(), 1);
     }
 
-    void secondCopyOfTheProgramFailsEveryHotkey()
+    void secondCopyOfTheProgramLeavesTheFirstItsHotkeys()
     {
         Program first;
         QVERIFY(first.start());
         QTRY_VERIFY_WITH_TIMEOUT(first.log().contains("initialized."), 20000);
         QCOMPARE(failuresIn(first.log()), QStringList());
 
+        // A second start registers nothing: it tells the first and leaves.
         Program second;
         QVERIFY(second.start());
-        QTRY_VERIFY_WITH_TIMEOUT(second.log().contains("initialized."), 20000);
-        QCOMPARE(failuresIn(second.log()),
-                 (QStringList{QStringLiteral("Failed to register shortcut <F1>"),
-                              QStringLiteral("Failed to register shortcut <F3>"),
-                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+G>"),
-                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+V>"),
-                              QStringLiteral("Failed to register shortcut <Ctrl+Alt+S>")}));
-        QVERIFY(second.stop());
+        QVERIFY(second.waitForExit(20000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(!second.log().contains("initializing."), second.log().constData());
+        QCOMPARE(failuresIn(second.log()), QStringList());
+        QCOMPARE(failuresIn(first.log()), QStringList());
 
         // the first copy still holds every combination after the second has gone
         for (const char* combo : {"F1", "F3", "Ctrl+Alt+G", "Ctrl+Alt+V"}) {
