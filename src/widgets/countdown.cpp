@@ -41,6 +41,7 @@ void Countdown::start()
     else
         qInfo() << "Escape is taken by another program; the countdown cancels only with its own focus";
     place();
+    qInfo() << "countdown of" << total_ << "ms at" << pos();
     shown_ = shownSeconds();
     show();
     raise();
@@ -123,10 +124,9 @@ void Countdown::keyPressEvent(QKeyEvent* event)
 void Countdown::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(30, 30, 30, 230));
-    painter.drawRoundedRect(rect(), 8, 8);
+    // opaque: without a compositor a translucent window shows garbage
+    painter.fillRect(rect(), QColor(30, 30, 30));
+    painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(Qt::white);
     QFont big = font();
     big.setPixelSize(28);
