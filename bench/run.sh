@@ -268,6 +268,17 @@ step_save() { # tool size: the whole screen saved as PNG through the overlay
   cp "$file" "$XSESSION_DIR/$tool-save.png"
 }
 
+step_cli() { # Klipora only: `klipora snip` from a shell → overlay painted, beside the hotkey's
+  local tool=$1 size=$2 out
+  [ "$tool" = klipora ] || return 0
+  out=$("$probe" overlay exec -- "$exe" snip)
+  is_number "$(field PAINT_MS "$out")" || { say "klipora: no overlay from \`klipora snip\`:" $out; return 1; }
+  sleep 0.3
+  shot "$tool-cli-snip"
+  "$probe" key Escape; overlay_gone || return 1
+  record "$tool" "$size" cli_snip_paint_ms "$(field PAINT_MS "$out")"
+}
+
 step_record() { # Klipora only: its own CPU while ffmpeg records an 800x600 region
   local tool=$1 size=$2 c0 c1 i
   [ "$tool" = klipora ] || return 0
@@ -306,6 +317,7 @@ measure() { # tool size
 
   step_drag "$tool" "$size" "$w" "$h" || recover "$tool" "$size" || return
   step_hover "$tool" "$size" "$w" "$h" || recover "$tool" "$size" || return
+  step_cli "$tool" "$size" || recover "$tool" "$size" || return
   ok=0
   for ((i = 1; i <= 10; i++)); do
     if step_snip "$tool" "$size" "$w" "$h" "$i"; then ok=$((ok + 1)); else recover "$tool" "$size" || return; fi
@@ -363,7 +375,7 @@ summarize() {
       target["record_cpu_pct"] = "<= 2"
       printf "| measure | size | Klipora median (min..max) | Flameshot median (min..max) | Klipora / Flameshot | Klipora target |\n"
       printf "|---|---|---|---|---|---|\n"
-      n = split("tray_ms rss_idle_mb overlay_map_ms overlay_paint_ms overlay_paint_again_ms rss_overlay_mb drag_cpu_ms_per_move hover_cpu_ms_per_move copy_png_ms copy_png_kb copy_full_png_ms copy_full_png_kb rss_after_10_snips_mb save_png_ms save_png_kb record_cpu_pct", order, " ")
+      n = split("tray_ms rss_idle_mb overlay_map_ms overlay_paint_ms overlay_paint_again_ms cli_snip_paint_ms rss_overlay_mb drag_cpu_ms_per_move hover_cpu_ms_per_move copy_png_ms copy_png_kb copy_full_png_ms copy_full_png_kb rss_after_10_snips_mb save_png_ms save_png_kb record_cpu_pct", order, " ")
       ns = split(order_sizes, sz, " ")
       for (o = 1; o <= n; o++) {
         m = order[o]
@@ -434,7 +446,8 @@ if [ "$readme" = 1 ]; then
     echo
     echo "Measures (times in ms, memory in MB resident, CPU in ms of CPU time per mouse move):"
     echo "tray: launch → icon docked; overlay map/paint: key press → overlay mapped / first damage"
-    echo "(first capture after start; \`again\`: the second); drag/hover: 500 XTEST moves over the overlay"
+    echo "(first capture after start; \`again\`: the second); cli snip: a shell runs \`klipora snip\` → overlay"
+    echo "painted (the command line as a trigger, to set beside \`again\`); drag/hover: 500 XTEST moves over the overlay"
     echo "with and without the button; copy: Return (Flameshot: Ctrl+C) → another process has read the"
     echo "image/png of a 3/4-screen selection (\`full\`: Ctrl+A, the whole screen); save: the final key →"
     echo "the whole-screen PNG file complete; record: Klipora's own CPU while ffmpeg records 800x600."
