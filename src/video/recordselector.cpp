@@ -139,9 +139,7 @@ bool RecordSelector::recordRegion(const QRect& region)
         return false;
     box = Resizer(region.left(), region.top(), region.right(), region.bottom());
     status = LOCKED;
-    menu_->start();
-    if (!beginJob(region)) {
-        menu_->stop();
+    if (!startTake(region)) {
         Selector::exit();
         return false;
     }
