@@ -112,6 +112,8 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(&redo_, &CommandStack::emptied, menu_, &ImageEditMenu::disableRedo);
 
     connect(this, &Selector::captured, this, [this] {
+        // it belongs to picking the region, not to annotating it
+        magnifier_->hide();
         menu_->show();
         moveMenu();
     });
@@ -228,6 +230,9 @@ QRect ScreenShoter::snippedRect() const
 
 QPixmap ScreenShoter::snippedImage()
 {
+    // A click that drew nothing leaves no dot in the result.
+    if (current_ && !current_->isValid())
+        setCurrent(nullptr);
     // A copy may come before the overlay had a chance to paint.
     updateCanvas();
     return canvas_.copy(box.rect());
@@ -392,6 +397,10 @@ void ScreenShoter::modified(PaintType type)
 
 void ScreenShoter::requestCanvas(PaintType type, const QRegion& area)
 {
+    // Later kinds of the same turn must not cancel a full redraw: it is what
+    // takes a dropped command off the canvas.
+    if (type == REDRAW_ALL)
+        redrawPending_ = true;
     kind_ = type;
     canvasPending_ = true;
     canvasArea_ |= area;
@@ -433,9 +442,18 @@ void ScreenShoter::updateCanvas()
     if (!canvasPending_)
         return;
     const QRegion area = canvasArea_;
+    const bool redraw = redrawPending_ || kind_ == REDRAW_ALL;
     canvasPending_ = false;
+    redrawPending_ = false;
     canvasArea_ = QRegion();
 
+    if (redraw) {
+        // A command still being dragged out is drawn over the canvas, not into it.
+        redrawCanvas(area, kind_ == PREVIEW ? current_.get() : nullptr);
+        // the current command was drawn whole with the rest
+        if (kind_ != DRAW_INCREMENT)
+            return;
+    }
     switch (kind_) {
     case DRAW_INCREMENT:
     case DRAW_COMMAND: {
@@ -447,33 +465,36 @@ void ScreenShoter::updateCanvas()
         current_->draw(&p, kind_ == DRAW_INCREMENT);
         break;
     }
-    case REDRAW_ALL: {
-        const std::vector<Command> commands = undo_.commands();
-        const bool whole = area.contains(canvas_.rect()) || canvas_.size() != screenshot_.size();
-        if (whole && commands.empty()) {
-            // Shares the grab's pixels until the first mark is drawn.
-            canvas_ = screenshot_;
-            return;
-        }
-        if (canvas_.size() != screenshot_.size())
-            canvas_ = QPixmap(screenshot_.size());
-        QPainter p(&canvas_);
-        if (!whole)
-            p.setClipRegion(area);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        if (whole) {
-            p.drawPixmap(0, 0, screenshot_);
-        } else {
-            for (const QRect& r : area)
-                p.drawPixmap(r, screenshot_, r);
-        }
-        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        for (const Command& command : commands)
-            command->draw(&p, false);
-        break;
-    }
     default:
         break;
+    }
+}
+
+void ScreenShoter::redrawCanvas(const QRegion& area, const PaintCommand* skip)
+{
+    const std::vector<Command> commands = undo_.commands();
+    const bool whole = area.contains(canvas_.rect()) || canvas_.size() != screenshot_.size();
+    if (whole && commands.empty()) {
+        // Shares the grab's pixels until the first mark is drawn.
+        canvas_ = screenshot_;
+        return;
+    }
+    if (canvas_.size() != screenshot_.size())
+        canvas_ = QPixmap(screenshot_.size());
+    QPainter p(&canvas_);
+    if (!whole)
+        p.setClipRegion(area);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    if (whole) {
+        p.drawPixmap(0, 0, screenshot_);
+    } else {
+        for (const QRect& r : area)
+            p.drawPixmap(r, screenshot_, r);
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const Command& command : commands) {
+        if (command.get() != skip)
+            command->draw(&p, false);
     }
 }
 

@@ -129,6 +129,8 @@ protected:
 private:
     void registerShortcuts();
     void updateCanvas();
+    // The grab with every command but skip drawn on it, within area.
+    void redrawCanvas(const QRegion& area, const PaintCommand* skip);
     void drawEditFrame(QPainter* painter, const Command& command);
     void setCurrent(const Command& command);
     void takeKeyboardBack();
@@ -164,6 +166,7 @@ private:
     // The canvas work of kind_ is done once; repeating it would only draw
     // antialiased edges darker.
     bool canvasPending_ = false;
+    bool redrawPending_ = false;
     QRegion canvasArea_;
     QRect lastFootprint_;
     bool restoring_ = false;

@@ -18,6 +18,7 @@
 #include "core/packedimage.h"
 #include "core/resources.h"
 #include "klipora.h"
+#include "snip/magnifier.h"
 #include "snip/screenshoter.h"
 #include "snip/textedit.h"
 #include "testutil.h"
@@ -105,6 +106,12 @@ QByteArray clipboardAs(const QString& type)
 QImage canvasImage(ScreenShoter& s)
 {
     return s.canvas().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The overlay's faint tint inside the selection may move a channel by one.
+bool near(const QColor& a, const QColor& b)
+{
+    return qAbs(a.red() - b.red()) <= 2 && qAbs(a.green() - b.green()) <= 2 && qAbs(a.blue() - b.blue()) <= 2;
 }
 
 bool isRed(const QColor& c)
@@ -242,6 +249,45 @@ private slots:
         QCOMPARE(app.history().back().position, QPoint(120, 45));
         QCOMPARE(app.history().back().image.size(), QSize(401, 301));
         QCOMPARE(int(s->history().size()), 1);
+    }
+
+    void clicksThatDrawNothingLeaveNoMarks()
+    {
+        startOverlay();
+        QVERIFY(realDrag(QPoint(100, 100), QPoint(600, 500)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::CAPTURED), 5000);
+        // the magnifier went with the release, before any further move
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->magnifier()->isVisible(), 5000);
+        QVERIFY(realClick(shoter->menu()->toolButton(RECTANGLE)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::LOCKED), 5000);
+        QVERIFY(realDrag(QPoint(150, 150), QPoint(250, 250)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 1, 5000);
+
+        // three clicks in place: each leaves a one-pixel command until the next press drops it
+        const QPoint spots[] = { QPoint(400, 200), QPoint(450, 300), QPoint(500, 400) };
+        for (const QPoint& p : spots) {
+            QVERIFY(xdo({ "mousemove", num(p.x()), num(p.y()), "click", "1" }));
+            QTRY_VERIFY_WITH_TIMEOUT(shoter->current() && shoter->current()->rect().topLeft() == p, 5000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 2, 5000);
+        // what the overlay shows: no dot at the earlier spots
+        QTRY_VERIFY_WITH_TIMEOUT(near(testutil::screenPixel(spots[0]), patternAt(400, 200)), 5000);
+        QVERIFY(near(testutil::screenPixel(spots[1]), patternAt(450, 300)));
+
+        QVERIFY(xdo({ "key", "Return" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 5000);
+        const QImage image = QImage::fromData(clipboardAs("image/png"), "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(image.size(), QSize(501, 401));
+        for (const QPoint& p : spots) {
+            for (const QPoint& d : { QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1) }) {
+                const QPoint g = p + d;
+                QCOMPARE(image.pixelColor(g - QPoint(100, 100)), patternAt(g.x(), g.y()));
+            }
+        }
+        // the real rectangle is there
+        QVERIFY(isRed(image.pixelColor(150 - 100, 200 - 100)));
+        // the last click's empty command went with the copy
+        QCOMPARE(int(shoter->history().back().commands.size()), 1);
     }
 
     void escapeAndShortcutsWhileAnnotating()
