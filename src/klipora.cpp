@@ -456,6 +456,7 @@ void Klipora::updateConfig()
             state.registered = false;
         }
     }
+    QStringList failed;
     for (int i = 0; i < HOTKEY_COUNT; ++i) {
         if (!redo[i])
             continue;
@@ -465,11 +466,18 @@ void Klipora::updateConfig()
         state.registered = hotkeys[i]->setShortcut(wanted[i]);
         state.failed = !state.registered;
         state.sequence = wanted[i];
-        if (state.failed && !knownFailure) {
-            showMessage(QStringLiteral("Klipora"),
-                        tr("Failed to register shortcut <%1>").arg(wanted[i].toString(QKeySequence::PortableText)),
-                        QSystemTrayIcon::Critical, 10000);
-        }
+        if (state.failed && !knownFailure)
+            failed << wanted[i].toString(QKeySequence::PortableText);
+    }
+    // One balloon: a second one would replace the first before it is read.
+    if (failed.size() == 1) {
+        showMessage(QStringLiteral("Klipora"), tr("Failed to register shortcut <%1>").arg(failed.first()),
+                    QSystemTrayIcon::Critical, 10000);
+    } else if (failed.size() > 1) {
+        showMessage(QStringLiteral("Klipora"),
+                    tr("Failed to register shortcuts %1")
+                        .arg(QLatin1Char('<') + failed.join(QStringLiteral(">, <")) + QLatin1Char('>')),
+                    QSystemTrayIcon::Critical, 10000);
     }
 
     applyToolSettings();

@@ -1,5 +1,6 @@
 // klipora-test: x11
 #include <QClipboard>
+#include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
@@ -51,15 +52,31 @@ QStringList failuresIn(const QByteArray& log)
         const QString line = QString::fromUtf8(raw);
         if (!line.contains(QLatin1String("(critical)")))
             continue;
-        if (!line.contains(QLatin1String("Failed to register shortcut <"))
+        if (!line.contains(QLatin1String("Failed to register shortcut"))
             && !line.contains(QStringLiteral("注册失败")))
             continue;
+        // one line names every combination of one change: "<F1>, <F3>"
         const int open = line.indexOf(QLatin1Char('<'));
         const int close = line.lastIndexOf(QLatin1Char('>'));
         if (open >= 0 && close > open)
-            lines.append(QStringLiteral("Failed to register shortcut ") + line.mid(open, close - open + 1));
+            lines.append(line.mid(open, close - open + 1));
     }
     return lines;
+}
+
+// The texts of the tray balloons on screen now.
+QStringList balloonTexts()
+{
+    QStringList texts;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || qstrcmp(top->metaObject()->className(), "QBalloonTip") != 0)
+            continue;
+        QStringList parts;
+        for (QLabel* label : top->findChildren<QLabel*>())
+            parts << label->text();
+        texts << parts.join(QLatin1Char('|'));
+    }
+    return texts;
 }
 
 // The real program, started the way a user starts it.
@@ -244,6 +261,28 @@ private slots:
         // a changed combination that fails is announced again
         config.set(Config::GifHotkey, QStringLiteral("F1"));
         QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F1>")});
+    }
+
+    void failuresOfOneChangeShareOneBalloon()
+    {
+        auto snipHolder = std::make_unique<QxtGlobalShortcut>(seq("F1"));
+        auto gifHolder = std::make_unique<QxtGlobalShortcut>(seq("Ctrl+Alt+G"));
+        Klipora app;
+        QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcuts <F1>, <Ctrl+Alt+G>")});
+        QVERIFY(app.trayIcon()->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(balloonTexts().size(), 1, 10000);
+        const QString shown = balloonTexts().first();
+        QVERIFY2(shown.contains(QLatin1String("<F1>")) && shown.contains(QLatin1String("<Ctrl+Alt+G>")),
+                 qPrintable(shown));
+
+        // a later change with one new failure names just that one
+        criticals.clear();
+        Config& config = Config::instance();
+        config.set(config["record"]["hotkey"], QStringLiteral("F3"));
+        QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F3>")});
+        QTRY_VERIFY_WITH_TIMEOUT(balloonTexts().size() == 1 && balloonTexts().first().contains(QLatin1String("<F3>")),
+                                 10000);
+        QVERIFY(!balloonTexts().first().contains(QLatin1String("<F1>")));
     }
 
     void swappingTwoHotkeysEndsWithBothWorking()
