@@ -1,6 +1,5 @@
 #include "commandrunner.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDebug>
@@ -12,8 +11,7 @@
 #include "core/actionregistry.h"
 #include "core/desktopgrab.h"
 #include "core/displayinfo.h"
-#include "core/pngmimedata.h"
-#include "core/qpointformat.h"
+#include "core/imagesaver.h"
 #include "klipora.h"
 #include "snip/screenshoter.h"
 #include "video/gifcapturer.h"
@@ -142,15 +140,13 @@ void CommandRunner::shot(const CommandLine& line, Done done)
             return;
         }
         if (line.clipboard) {
-            auto* mime = new PngMimeData(image);
-            mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(rect.topLeft()));
-            QGuiApplication::clipboard()->setMimeData(mime);
+            ImageSaver::copy(image, rect.topLeft());
             qInfo() << "shot to the clipboard" << rect;
             done(0, QString());
             return;
         }
         QString why;
-        if (!ScreenShoter::writeImage(image, line.path, &why)) {
+        if (!ImageSaver::save(image, line.path, &why)) {
             done(1, tr("cannot write %1: %2").arg(line.path, why));
             return;
         }

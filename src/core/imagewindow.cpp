@@ -19,13 +19,14 @@
 #include <QScreen>
 #include <QPainter>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QWheelEvent>
 
 #ifdef KLIPORA_X11
 #include <QX11Info>
 #endif
+
+#include "core/imagesaver.h"
 
 #include <algorithm>
 #include <vector>
@@ -45,14 +46,6 @@ bool translucencyShown()
 #else
     return true;
 #endif
-}
-
-QString picturesFolder()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    // The folder is often missing on a fresh desktop; a dialog opened on a
-    // missing folder starts somewhere arbitrary, so offer home instead.
-    return QDir(folder).exists() ? folder : QDir::homePath();
 }
 
 } // namespace
@@ -169,12 +162,6 @@ ToolbarPlace toolbarPlace(const QRect& window, const QSize& toolbar, const QRect
     }
     place.pos.setX(std::clamp(place.pos.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - toolbar.width())));
     return place;
-}
-
-QString pictureFileName(const QString& folder, const QDateTime& when)
-{
-    return folder + QDir::separator() + QStringLiteral("Klipora_picture_")
-        + when.toString(QStringLiteral("yyyyMMdd_hhmmss_zzz")) + QStringLiteral(".png");
 }
 
 } // namespace imagewindow
@@ -336,20 +323,19 @@ bool ImageWindow::openFile(const QString& path)
 
 bool ImageWindow::saveTo(const QString& path)
 {
-    if (!image_.isNull() && image_.save(path)) {
+    QString error;
+    if (ImageSaver::save(image_.toImage(), path, &error)) {
         qInfo() << "saved" << path;
         return true;
     }
-    qWarning() << "could not save" << path;
     emit SHOW_MESSAGE(QString::fromLatin1(MESSAGE_TITLE),
-                      tr("Failed to save image: %1").arg(QDir::toNativeSeparators(path)), QSystemTrayIcon::Critical,
-                      10000);
+                      ImageSaver::failureMessage(path, error), QSystemTrayIcon::Critical, 10000);
     return false;
 }
 
 void ImageWindow::copy()
 {
-    QGuiApplication::clipboard()->setPixmap(image_);
+    ImageSaver::copy(image_.toImage());
 }
 
 void ImageWindow::paste()
@@ -372,7 +358,7 @@ void ImageWindow::paste()
 
 void ImageWindow::open()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open Image"), picturesFolder(),
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open Image"), ImageSaver::defaultFolder(),
                                                       QStringLiteral("Image Files(*.png *.jpg *.jpeg *.bmp)"));
     if (!path.isEmpty())
         openFile(path);
@@ -380,11 +366,11 @@ void ImageWindow::open()
 
 void ImageWindow::saveAs()
 {
-    const QString proposed = imagewindow::pictureFileName(picturesFolder(), QDateTime::currentDateTime());
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Image"), proposed,
-                                                      QStringLiteral("PNG(*.png);;JPEG(*.jpg *.jpeg);;BMP(*.bmp)"));
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Image"), ImageSaver::proposedName(),
+                                                      ImageSaver::filters(), &filter);
     if (!path.isEmpty())
-        saveTo(path);
+        saveTo(ImageSaver::withSuffix(path, filter));
 }
 
 void ImageWindow::recover()

@@ -163,7 +163,5 @@ struct ToolbarPlace
     bool submenusAbove = false;
 };
 ToolbarPlace toolbarPlace(const QRect& window, const QSize& toolbar, const QRect& screen);
-// "<folder>/Klipora_picture_yyyyMMdd_hhmmss_zzz.png"
-QString pictureFileName(const QString& folder, const QDateTime& when);
 
 } // namespace imagewindow

@@ -8,23 +8,21 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPolygon>
-#include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
-#include <QStandardPaths>
+#include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include "core/config.h"
 #include "core/desktopgrab.h"
-#include "core/pngencoder.h"
-#include "core/pngmimedata.h"
-#include "core/qpointformat.h"
+#include "core/imagesaver.h"
+#include "core/windowstack.h"
 #include "snip/magnifier.h"
 #include "snip/textedit.h"
 #include "widgets/imageeditmenu.h"
@@ -83,6 +81,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(menu_, &ImageEditMenu::redo, this, &ScreenShoter::redo);
     connect(menu_, &ImageEditMenu::paint, this, &ScreenShoter::selectTool);
     connect(menu_, &ImageEditMenu::changed, this, &ScreenShoter::changeOption);
+    connect(menu_, &ImageEditMenu::dialogOpening, this, &ScreenShoter::openingColorDialog);
 
     connect(&undo_, &CommandStack::increased, this, [this] {
         if (restoring_)
@@ -200,6 +199,12 @@ void ScreenShoter::start()
 
 void ScreenShoter::exit()
 {
+    // Closing under an open dialog would leave it alone over the desktop
+    // with nothing to save.
+    if (dialogOpen()) {
+        qInfo() << "a dialog is open: the overlay stays";
+        return;
+    }
     // Text boxes of commands kept by the history must not show up again.
     for (const Command& command : undo_.commands()) {
         if (command->editor())
@@ -241,9 +246,7 @@ QPixmap ScreenShoter::snippedImage()
 void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
-    auto mime = new PngMimeData(snippedImage().toImage());
-    mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(r.topLeft()));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    ImageSaver::copy(snippedImage().toImage(), r.topLeft());
 
     HistoryEntry entry{ PackedImage(screenshot_.toImage()), screenshot_.cacheKey(), r, undo_.commands() };
     entry.screenshot.pack();
@@ -259,82 +262,127 @@ void ScreenShoter::copy()
     exit();
 }
 
-QString ScreenShoter::proposedSaveName()
-{
-    const QString name = QStringLiteral("Klipora_picture_")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_hhmmss_zzz")) + QStringLiteral(".png");
-    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)
-                                    + QLatin1Char('/') + name);
-}
-
-bool ScreenShoter::writeImage(const QImage& image, const QString& name, QString* error)
-{
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    const QByteArray format = suffix == QLatin1String("jpeg") ? QByteArray("jpg") : suffix.toLatin1();
-    // Written aside and renamed at the end: a full disk leaves no half file.
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (format == "png") {
-        // the toolkit's PNG writer needs about a second for a 4K screen
-        const QByteArray png = PngEncoder::encode(image);
-        if (png.isEmpty() || file.write(png) != png.size()) {
-            *error = png.isEmpty() ? tr("the image could not be encoded") : file.errorString();
-            file.cancelWriting();
-            return false;
-        }
-    } else {
-        QImageWriter writer(&file, format);
-        if (!writer.write(image)) {
-            *error = writer.errorString();
-            file.cancelWriting();
-            return false;
-        }
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 void ScreenShoter::save()
 {
-    const QString proposed = proposedSaveName();
+    // one dialog at a time
+    if (dialogOpen())
+        return;
     QString name;
+    QString filter;
     if (saveName_) {
-        name = saveName_(proposed);
+        name = saveName_(ImageSaver::proposedName(), &filter);
     } else {
-        // The dialog needs the keyboard the overlay holds.
-        releaseKeyboard();
-        // The overlay bypasses the window manager and sits above every
-        // managed window, the dialog included: step aside while it is open.
-        lower();
-        name = QFileDialog::getSaveFileName(this, tr("Save Image"), proposed,
-                                            QStringLiteral("PNG(*.png);;JPEG(*.jpg *.jpeg);;BMP(*.bmp)"));
-        if (isVisible()) {
-            raise();
-            activateWindow();
-            grabKeyboard();
+        QFileDialog dialog(this, tr("Save Image"), ImageSaver::proposedName(), ImageSaver::filters());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The toolkit's own dialog: a desktop's native one could not be kept above the overlay.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        beginDialog(&dialog);
+        const bool accepted = dialog.exec() == QDialog::Accepted;
+        endDialog(&dialog);
+        if (accepted) {
+            name = dialog.selectedFiles().value(0);
+            filter = dialog.selectedNameFilter();
         }
     }
-    if (name.isEmpty())
+    if (name.isEmpty() || !isVisible())
         return;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".png");
+    name = ImageSaver::withSuffix(name, filter);
 
     QString error;
-    if (!writeImage(snippedImage().toImage(), name, &error)) {
+    if (!ImageSaver::save(snippedImage().toImage(), name, &error)) {
         // The overlay stays open so the work is not lost.
-        emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), tr("Failed to save %1: %2").arg(name, error),
+        emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), ImageSaver::failureMessage(name, error),
                           QSystemTrayIcon::Critical);
         return;
     }
     emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), tr("Path: ") + name);
     snipped();
     exit();
+}
+
+void ScreenShoter::openingColorDialog(QDialog* dialog)
+{
+    // Like the save dialog, it owns the input until it closes.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    beginDialog(dialog);
+    connect(dialog, &QDialog::finished, this, &ScreenShoter::colorDialogFinished, Qt::UniqueConnection);
+}
+
+void ScreenShoter::colorDialogFinished()
+{
+    if (auto* dialog = qobject_cast<QDialog*>(sender()))
+        endDialog(dialog);
+}
+
+void ScreenShoter::beginDialog(QDialog* dialog)
+{
+    if (dialogs_.contains(dialog))
+        return;
+    dialogs_.append(dialog);
+    magnifier_->hide();
+    // The overlay, or a text box being edited, holds the keyboard: typed keys
+    // and Escape must reach the dialog.
+    if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && (grabber == this || isAncestorOf(grabber)))
+        grabber->releaseKeyboard();
+    if (QWidget* grabber = QWidget::mouseGrabber(); grabber && (grabber == this || isAncestorOf(grabber)))
+        grabber->releaseMouse();
+    dialog->installEventFilter(this);
+    // The window manager may put the dialog's frame anywhere in the stack
+    // when it maps it; look again a little later.
+    for (int ms : { 100, 400, 1200 })
+        QTimer::singleShot(ms, dialog, [this] { stackUnderDialog(); });
+}
+
+void ScreenShoter::endDialog(QDialog* dialog)
+{
+    dialog->removeEventFilter(this);
+    dialogs_.removeAll(dialog);
+    if (dialogOpen() || !isVisible())
+        return;
+    raise();
+    menu_->raise();
+    for (Graph t : ImageEditMenu::tools()) {
+        if (menu_->optionMenu(t)->isVisible())
+            menu_->optionMenu(t)->raise();
+    }
+    restoreKeyboard(50);
+}
+
+void ScreenShoter::restoreKeyboard(int triesLeft)
+{
+    if (!isVisible() || dialogOpen())
+        return;
+    activateWindow();
+    TextEdit* editor = current_ ? current_->editor() : nullptr;
+    if (editor && editor->isVisible()) {
+        editor->setFocus(Qt::OtherFocusReason);
+        editor->grabKeyboard();
+    } else {
+        grabKeyboard();
+    }
+    // The server refuses the grab while the dialog's window is still going away.
+    if (windowHandle() && !windowHandle()->setKeyboardGrabEnabled(true) && triesLeft > 0)
+        QTimer::singleShot(20, this, [this, triesLeft] { restoreKeyboard(triesLeft - 1); });
+}
+
+void ScreenShoter::stackUnderDialog()
+{
+    QDialog* dialog = dialogs_.isEmpty() ? nullptr : dialogs_.last().data();
+    if (!dialog || !dialog->isVisible() || !isVisible())
+        return;
+    // bottom first: each goes right under the dialog, over the one before
+    stackBelow(this, dialog);
+    stackBelow(menu_, dialog);
+    for (Graph t : ImageEditMenu::tools())
+        stackBelow(menu_->optionMenu(t), dialog);
+}
+
+bool ScreenShoter::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && !dialogs_.isEmpty()
+        && watched == dialogs_.last())
+        stackUnderDialog();
+    return Selector::eventFilter(watched, event);
 }
 
 void ScreenShoter::pin()
@@ -752,6 +800,10 @@ void ScreenShoter::wheelEvent(QWheelEvent* event)
 
 void ScreenShoter::keyPressEvent(QKeyEvent* event)
 {
+    if (dialogOpen()) {
+        event->ignore();
+        return;
+    }
     const int key = event->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Selector::status >= CAPTURED) {
         snipped();

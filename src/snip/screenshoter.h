@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDialog>
+#include <QList>
 #include <QPixmap>
+#include <QPointer>
 #include <QPoint>
 #include <QRegion>
 #include <QSystemTrayIcon>
@@ -61,15 +64,18 @@ public:
     QPixmap snippedImage();
     QRect snippedRect() const;
 
-    // Asks where to save; returns an empty string when the user cancels.
-    // Tests put their own answer here instead of the file dialog.
-    using SaveNameProvider = std::function<QString(const QString& proposed)>;
+    // Asks where to save; returns an empty string when the user cancels and
+    // may set the chosen filter. Tests put their own answer here instead of
+    // the file dialog.
+    using SaveNameProvider = std::function<QString(const QString& proposed, QString* filter)>;
     void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
-    // "Klipora_picture_<time>.png" in the pictures folder.
-    static QString proposedSaveName();
-    // Writes in the format of the name's extension, atomically: a failed
-    // write leaves any earlier file of that name whole.
-    static bool writeImage(const QImage& image, const QString& name, QString* error);
+    // Whether a dialog of the overlay is open (the overlay then leaves the
+    // input to it and cannot close).
+    bool dialogOpen()
+    {
+        dialogs_.removeAll(nullptr);
+        return !dialogs_.isEmpty();
+    }
 
     ImageEditMenu* menu() const { return menu_; }
     Magnifier* magnifier() const { return magnifier_; }
@@ -140,6 +146,13 @@ private:
     void deleteCurrent();
     void setCircleCursor(int width);
     void setHoverCursor();
+    void openingColorDialog(QDialog* dialog);
+    void colorDialogFinished();
+    void beginDialog(QDialog* dialog);
+    void endDialog(QDialog* dialog);
+    void stackUnderDialog();
+    void restoreKeyboard(int triesLeft);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The area a command covers on the widget, frame and handles included.
     QRect footprint(const Command& command) const;
     // Records canvas work of the given kind and what it touches on screen.
@@ -173,4 +186,5 @@ private:
     int circleWidth_ = -1;
     int hoverCursorCode_ = -1;
     SaveNameProvider saveName_;
+    QList<QPointer<QDialog>> dialogs_;
 };

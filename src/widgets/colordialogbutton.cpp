@@ -24,6 +24,7 @@ void ColorDialogButton::init()
     connect(this, &ColorButton::clicked, this, [this](QColor color) {
         QColorDialog* d = dialog();
         d->setCurrentColor(color);
+        emit dialogOpening(d);
         d->show();
         d->raise();
         d->activateWindow();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDialog>
+
 #include "widgets/colorbutton.h"
 
 class QColorDialog;
@@ -17,6 +19,10 @@ public:
     // Built at first use: a dialog per colour button made every start-up
     // pay for a dozen dialogs nobody had opened yet.
     QColorDialog* dialog();
+
+signals:
+    // Just before the dialog shows, so an owner can set it up first.
+    void dialogOpening(QDialog* dialog);
 
 private:
     void init();

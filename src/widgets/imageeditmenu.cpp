@@ -4,6 +4,7 @@
 
 #include "widgets/arroweditmenu.h"
 #include "widgets/buttongroup.h"
+#include "widgets/colordialogbutton.h"
 #include "widgets/erasemenu.h"
 #include "widgets/fontmenu.h"
 #include "widgets/graphmenu.h"
@@ -45,7 +46,7 @@ ImageEditMenu::ImageEditMenu(QWidget* parent)
         menus_.insert(t, menu);
 
         IconButton* button = makeButton(QString::fromLatin1(tool.icon), true);
-        button->setToolTip(tr(tool.tip));
+        tips_.insert(button, tool.tip);
         addButton(button);
         toolButtons_.insert(t, button);
         group_->addButton(button);
@@ -60,6 +61,8 @@ ImageEditMenu::ImageEditMenu(QWidget* parent)
             }
         });
         connect(menu, &EditMenu::changed, this, [this, t] { emit changed(t); });
+        for (ColorDialogButton* colour : menu->findChildren<ColorDialogButton*>())
+            connect(colour, &ColorDialogButton::dialogOpening, this, &ImageEditMenu::dialogOpening);
     }
     connect(group_, &ButtonGroup::uncheckedAll, this, [this] { emit paint(Graph(0)); });
 
@@ -104,6 +107,13 @@ ImageEditMenu::ImageEditMenu(QWidget* parent)
         emit ok();
         reset();
     });
+    retranslate();
+}
+
+void ImageEditMenu::retranslate()
+{
+    for (auto it = tips_.cbegin(); it != tips_.cend(); ++it)
+        it.key()->setToolTip(tr(it.value()));
 }
 
 IconButton* ImageEditMenu::makeButton(const QString& icon, bool checkable)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QDialog>
 #include <QFont>
 #include <QMap>
 #include <QPen>
 
 #include "snip/paintcommand.h"
 #include "widgets/editmenu.h"
+#include "widgets/retranslatable.h"
 
 class ButtonGroup;
 class IconButton;
@@ -13,11 +15,14 @@ class IconButton;
 // The annotation toolbar: eight tools, each with its option menu, then undo
 // and redo, pin and save, cancel and accept. It answers which pen, fill and
 // font a tool has and announces every tool and option change.
-class ImageEditMenu : public EditMenu
+class ImageEditMenu : public EditMenu, public Retranslatable
 {
     Q_OBJECT
 public:
     explicit ImageEditMenu(QWidget* parent = nullptr);
+
+    // The tooltips follow a language change at once.
+    void retranslate() override;
 
     QPen pen(Graph t) const;
     bool fill(Graph t) const;
@@ -53,6 +58,8 @@ signals:
     void undo();
     void redo();
     void changed(Graph t);
+    // A colour dialog of an option menu is about to open.
+    void dialogOpening(QDialog* dialog);
 
 public slots:
     void disableUndo(bool val);
@@ -74,6 +81,7 @@ private:
     IconButton* ok_ = nullptr;
     QMap<Graph, EditMenu*> menus_;
     QMap<Graph, IconButton*> toolButtons_;
+    QMap<IconButton*, const char*> tips_;
     ButtonGroup* group_ = nullptr;
     bool submenusAbove_ = false;
 };

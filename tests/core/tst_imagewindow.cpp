@@ -120,12 +120,12 @@ struct DialogSeen
     QString proposed;
 };
 
-void answerNextFileDialog(const QString& path, DialogSeen* seen)
+void answerNextFileDialog(const QString& path, DialogSeen* seen, const QString& filter = QString())
 {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
     auto found = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, found, path, seen] {
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, found, path, seen, filter] {
         QFileDialog* dialog = nullptr;
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QFileDialog*>(top); d && d->isVisible())
@@ -141,6 +141,8 @@ void answerNextFileDialog(const QString& path, DialogSeen* seen)
             seen->title = dialog->windowTitle();
             seen->filters = dialog->nameFilters();
             seen->proposed = dialog->selectedFiles().value(0);
+            if (!filter.isEmpty())
+                dialog->selectNameFilter(filter);
         }
         // Type the path as a user would (selectFile() leaves a focused name
         // field alone); answer once the dialog reads it back.
@@ -587,6 +589,18 @@ private slots:
         QImageReader reader(jpeg);
         QCOMPARE(reader.format(), QByteArray("jpeg"));
         QCOMPARE(reader.size(), QSize(120, 80)); // unzoomed
+
+        // a bare name gets the extension of the chosen filter
+        const QString bare = tmp(QStringLiteral("bare"));
+        DialogSeen again;
+        answerNextFileDialog(bare, &again, QStringLiteral("JPEG(*.jpg *.jpeg)"));
+        QVERIFY(key(QStringLiteral("ctrl+s")));
+        QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(bare + QStringLiteral(".jpg")),
+                                  qPrintable(QStringLiteral("dialog seen: '%1'").arg(again.title)), WAIT_MS);
+        QVERIFY(!QFile::exists(bare));
+        QImageReader bareReader(bare + QStringLiteral(".jpg"));
+        QCOMPARE(bareReader.format(), QByteArray("jpeg"));
+        QCOMPARE(bareReader.size(), QSize(120, 80));
 
         QList<Message>& messages = *recordMessages(w);
         QVERIFY(w->saveTo(tmp(QStringLiteral("saved.bmp"))));

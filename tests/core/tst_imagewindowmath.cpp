@@ -1,4 +1,3 @@
-#include <QRegularExpression>
 #include <QtTest>
 
 #include "core/imagewindow.h"
@@ -6,7 +5,7 @@
 using namespace imagewindow;
 
 // The arithmetic behind the pinned window: sizes, centring, wheel steps,
-// read-outs, accepted files and proposed names.
+// read-outs and accepted files.
 class TestImageWindowMath : public QObject
 {
     Q_OBJECT
@@ -162,16 +161,6 @@ private slots:
         const QImage tiny = shadowImage(QSize(22, 22));
         QVERIFY(qAlpha(tiny.pixel(11, 11)) > 0);
         QVERIFY(qAlpha(tiny.pixel(0, 0)) < qAlpha(tiny.pixel(11, 11)));
-    }
-
-    void proposedNameCarriesTheTimeToTheMillisecond()
-    {
-        const QDateTime when(QDate(2026, 3, 7), QTime(9, 5, 4, 32));
-        const QString name = pictureFileName(QStringLiteral("/home/u/Pictures"), when);
-        QCOMPARE(name, QStringLiteral("/home/u/Pictures") + QDir::separator()
-                     + QStringLiteral("Klipora_picture_20260307_090504_032.png"));
-        const QString now = pictureFileName(QStringLiteral("x"), QDateTime::currentDateTime());
-        QVERIFY(QRegularExpression(QStringLiteral("^x.Klipora_picture_\\d{8}_\\d{6}_\\d{3}\\.png$")).match(now).hasMatch());
     }
 };
 

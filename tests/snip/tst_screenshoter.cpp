@@ -1,6 +1,7 @@
 // klipora-test: x11
 #include <QApplication>
 #include <QBuffer>
+#include <QColorDialog>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -22,6 +23,7 @@
 #include "snip/screenshoter.h"
 #include "snip/textedit.h"
 #include "testutil.h"
+#include "widgets/colordialogbutton.h"
 #include "widgets/erasemenu.h"
 #include "widgets/iconbutton.h"
 #include "widgets/imageeditmenu.h"
@@ -119,6 +121,31 @@ bool isRed(const QColor& c)
     return c.red() > 200 && c.green() < 60 && c.blue() < 60;
 }
 
+// How much of a window the screen really shows: its own rendering against
+// the pixels at its place on the root window.
+double shareOnScreen(QWidget* w)
+{
+    const QRect g = w->geometry();
+    const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = QGuiApplication::primaryScreen()
+                              ->grabWindow(0, g.x(), g.y(), g.width(), g.height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    int same = 0, all = 0;
+    for (int y = 0; y < own.height() && y < screen.height(); y += 4)
+        for (int x = 0; x < own.width() && x < screen.width(); x += 4, ++all)
+            same += own.pixel(x, y) == screen.pixel(x, y);
+    return all ? double(same) / all : 0.0;
+}
+
+QFileDialog* visibleFileDialog()
+{
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QFileDialog*>(top); d && d->isVisible())
+            return d;
+    return nullptr;
+}
+
 } // namespace
 
 class TestScreenShoter : public QObject
@@ -129,6 +156,7 @@ class TestScreenShoter : public QObject
     std::unique_ptr<ScreenShoter> shoter;
     QStringList asked;
     QString answer;
+    QString filter;
 
     // Starts a capture and drags out the selection with synthetic input.
     void startWithSelection(const QRect& r)
@@ -175,8 +203,10 @@ private slots:
         shoter = std::make_unique<ScreenShoter>();
         asked.clear();
         answer.clear();
-        shoter->setSaveNameProvider([this](const QString& proposed) {
+        filter.clear();
+        shoter->setSaveNameProvider([this](const QString& proposed, QString* chosenFilter) {
             asked << proposed;
+            *chosenFilter = filter;
             return answer;
         });
     }
@@ -738,14 +768,25 @@ private slots:
         const struct
         {
             const char* name;
+            const char* filter;
+            const char* written;
             QByteArray format;
-        } cases[] = { { "a.png", "png" }, { "b.jpg", "jpeg" }, { "c.jpeg", "jpeg" }, { "d.bmp", "bmp" },
-                      { "noext", "png" } };
+        } cases[] = { { "a.png", "", "a.png", "png" },
+                      { "b.jpg", "PNG(*.png)", "b.jpg", "jpeg" },
+                      { "c.jpeg", "", "c.jpeg", "jpeg" },
+                      { "d.bmp", "", "d.bmp", "bmp" },
+                      { "E.PNG", "JPEG(*.jpg *.jpeg)", "E.PNG", "png" },
+                      { "noext", "", "noext.png", "png" },
+                      // the chosen filter gives a bare name its extension
+                      { "shot", "JPEG(*.jpg *.jpeg)", "shot.jpg", "jpeg" },
+                      { "pic", "BMP(*.bmp)", "pic.bmp", "bmp" },
+                      { "my.notes", "BMP(*.bmp)", "my.notes.bmp", "bmp" } };
         for (const auto& c : cases) {
             answer = dir.filePath(QString::fromLatin1(c.name));
+            filter = QString::fromLatin1(c.filter);
             startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
             shoter->save();
-            const QString written = QFileInfo(answer).suffix().isEmpty() ? answer + ".png" : answer;
+            const QString written = dir.filePath(QString::fromLatin1(c.written));
             QImageReader reader(written);
             reader.setDecideFormatFromContent(true);
             QCOMPARE(reader.format(), c.format);
@@ -756,6 +797,8 @@ private slots:
             QCOMPARE(messages.last().at(2).toInt(), int(QSystemTrayIcon::Information));
             QCOMPARE(messages.last().at(3).toInt(), 10000);
         }
+        QVERIFY(!QFile::exists(dir.filePath("shot.png")));
+        QVERIFY(!QFile::exists(dir.filePath(".png")));
         // The PNG holds the screen's pixels.
         const QImage png = QImage(dir.filePath("a.png")).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(png.pixelColor(0, 0), patternAt(40, 30));
@@ -818,6 +861,118 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
         QCOMPARE(QImage(path).size(), QSize(301, 201));
         QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 10000);
+    }
+
+    void saveDialogOwnsTheInputWhileATextIsEdited()
+    {
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        shoter->setSaveNameProvider({});
+        background->lower(); // a real desktop sits below every window
+        startOverlay();
+        // the toolbar and the font menu land where the dialog opens
+        QVERIFY(realDrag(QPoint(500, 200), QPoint(1100, 480)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::CAPTURED), 5000);
+        QVERIFY(realClick(shoter->menu()->toolButton(TEXT)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::LOCKED), 5000);
+        QVERIFY(xdo({ "mousemove", "600", "300", "click", "1" }));
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->current() && shoter->current()->editor(), 5000);
+        TextEdit* editor = shoter->current()->editor();
+        QVERIFY(xdo({ "type", "Hi" }));
+        QTRY_COMPARE_WITH_TIMEOUT(editor->toPlainText(), QStringLiteral("Hi"), 5000);
+        QVERIFY(shoter->menu()->optionMenu(TEXT)->isVisible());
+
+        // Escape in the dialog closes the dialog, not the overlay under it.
+        double shown = -1;
+        bool keyboardFree = false, magnifierHidden = false, overlayShown = false;
+        QElapsedTimer since;
+        since.start();
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            QFileDialog* dialog = visibleFileDialog();
+            if (!dialog)
+                return;
+            shown = shareOnScreen(dialog);
+            if (shown < 0.9 && since.elapsed() < 10000)
+                return;
+            look.stop();
+            QWidget* grabber = QWidget::keyboardGrabber();
+            keyboardFree = !grabber || grabber == dialog || dialog->isAncestorOf(grabber);
+            magnifierHidden = !shoter->magnifier()->isVisible();
+            // the frozen, dimmed desktop is still there around the dialog
+            const QColor outside = testutil::screenPixel(QPoint(50, 1000));
+            overlayShown = !near(outside, patternAt(50, 1000)) && outside.green() < patternAt(50, 1000).green();
+            xdo({ "key", "Escape" });
+        });
+        look.start(100);
+        QVERIFY(realClick(shoter->menu()->saveButton()));
+        QTRY_VERIFY_WITH_TIMEOUT(!look.isActive() && !visibleFileDialog(), 20000);
+        QVERIFY2(shown >= 0.9, qPrintable(QStringLiteral("share of the dialog seen on screen: %1").arg(shown)));
+        QVERIFY(keyboardFree);
+        QVERIFY(magnifierHidden);
+        QVERIFY(overlayShown);
+        QVERIFY(shoter->isVisible());
+        QVERIFY(!shoter->dialogOpen());
+        QCOMPARE(int(shoter->undoStack().size()), 1);
+        // the text stays; the toolbar's save ended the edit, so the keys are the overlay's again
+        QCOMPARE(editor->toPlainText(), QStringLiteral("Hi"));
+        QTRY_COMPARE_WITH_TIMEOUT(QWidget::keyboardGrabber(), static_cast<QWidget*>(shoter.get()), 5000);
+
+        // Typed into the dialog: a bare name with the JPEG filter.
+        const QString path = QDir(testutil::tempDir()).filePath(QStringLiteral("typed"));
+        since.restart();
+        QTimer typeName;
+        connect(&typeName, &QTimer::timeout, [&] {
+            QFileDialog* dialog = visibleFileDialog();
+            if (!dialog || (shareOnScreen(dialog) < 0.9 && since.elapsed() < 10000))
+                return;
+            typeName.stop();
+            dialog->selectNameFilter(QStringLiteral("JPEG(*.jpg *.jpeg)"));
+            xdo({ "key", "ctrl+a" });
+            xdo({ "type", path });
+            xdo({ "key", "Return" });
+        });
+        typeName.start(100);
+        QVERIFY(realClick(shoter->menu()->saveButton()));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 20000);
+        QVERIFY(!QFile::exists(path));
+        QImageReader reader(path + QStringLiteral(".jpg"));
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        QCOMPARE(reader.size(), QSize(601, 281));
+        const QImage saved = reader.read();
+        int red = 0;
+        for (int y = 95; y < 125; ++y)
+            for (int x = 95; x < 140; ++x)
+                red += isRed(saved.pixelColor(x, y));
+        QVERIFY2(red > 5, qPrintable(QString::number(red))); // the typed text is in the file
+    }
+
+    void colorDialogOwnsTheInputWhileOpen()
+    {
+        background->lower();
+        startOverlay();
+        QVERIFY(realDrag(QPoint(500, 200), QPoint(1100, 480)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::CAPTURED), 5000);
+        QVERIFY(realClick(shoter->menu()->toolButton(RECTANGLE)));
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->menu()->optionMenu(RECTANGLE)->isVisible(), 5000);
+        auto* colour = shoter->menu()->optionMenu(RECTANGLE)->findChild<ColorDialogButton*>();
+        QVERIFY(colour);
+        QVERIFY(realClick(colour));
+        QTRY_VERIFY_WITH_TIMEOUT(colour->dialog()->isVisible(), 5000);
+        QVERIFY(shoter->dialogOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(shareOnScreen(colour->dialog()) >= 0.9, 10000);
+        QVERIFY(shoter->isVisible());
+        const QColor outside = testutil::screenPixel(QPoint(50, 1000));
+        QVERIFY(!near(outside, patternAt(50, 1000)) && outside.green() < patternAt(50, 1000).green());
+        QWidget* grabber = QWidget::keyboardGrabber();
+        QVERIFY(!grabber || !shoter->isAncestorOf(grabber));
+
+        // Escape goes to the dialog; once it is gone the overlay has the keys again
+        QVERIFY(xdo({ "key", "Escape" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!colour->dialog()->isVisible(), 5000);
+        QVERIFY(shoter->isVisible());
+        QVERIFY(!shoter->dialogOpen());
+        QVERIFY(xdo({ "key", "Escape" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 5000);
     }
 
     void failedSaveKeepsTheWork()
