@@ -10,7 +10,7 @@ PACKAGES=(
   nlohmann-json3-dev zlib1g-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
   libxcb-damage0-dev libxcb-xtest0-dev libxcb-util-dev
   # run
-  ffmpeg fonts-wqy-microhei
+  ffmpeg fonts-wqy-microhei qttranslations5-l10n
   # private X server, window manager with a tray, and the tools tests look with
   xvfb xauth fluxbox xdotool x11-utils x11-xserver-utils xclip imagemagick xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy

@@ -216,8 +216,14 @@ Klipora::~Klipora() = default;
 
 void Klipora::retranslate()
 {
-    // The tray menu keeps the language it was built in until the next start.
-    (void)windowTitle();
+    if (!menu_)
+        return;
+    snipAction_->setText(tr("Snip"));
+    scrollAction_->setText(tr("Scrolling screenshot"));
+    recordAction_->setText(tr("Screen Record"));
+    gifAction_->setText(tr("GIF Record"));
+    settingsAction_->setText(tr("Settings"));
+    quitAction_->setText(tr("Quit"));
 }
 
 void Klipora::continueStartup()
@@ -375,14 +381,15 @@ void Klipora::buildTrayMenu()
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("sys_tray_menu"));
 
-    actions_->addToMenu(menu_, QStringLiteral("snip"));
-    actions_->addToMenu(menu_, QStringLiteral("scroll"));
-    actions_->addToMenu(menu_, QStringLiteral("record"));
-    actions_->addToMenu(menu_, QStringLiteral("gif"));
+    snipAction_ = actions_->addToMenu(menu_, QStringLiteral("snip"));
+    scrollAction_ = actions_->addToMenu(menu_, QStringLiteral("scroll"));
+    recordAction_ = actions_->addToMenu(menu_, QStringLiteral("record"));
+    gifAction_ = actions_->addToMenu(menu_, QStringLiteral("gif"));
     menu_->addSeparator();
-    actions_->addToMenu(menu_, QStringLiteral("settings"));
+    settingsAction_ = actions_->addToMenu(menu_, QStringLiteral("settings"));
     menu_->addSeparator();
-    actions_->addToMenu(menu_, QStringLiteral("quit"));
+    quitAction_ = actions_->addToMenu(menu_, QStringLiteral("quit"));
+    retranslate();
 
     tray_->setContextMenu(menu_);
     const QIcon icon(QStringLiteral(":/icon/res/icon.png"));

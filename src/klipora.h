@@ -13,6 +13,7 @@
 
 class ActionRegistry;
 class GifCapturer;
+class QAction;
 class QMenu;
 class QMimeData;
 class ScreenRecorder;
@@ -95,6 +96,12 @@ private:
     std::deque<HistoryEntry> history_;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* menu_ = nullptr;
+    QAction* snipAction_ = nullptr;
+    QAction* scrollAction_ = nullptr;
+    QAction* recordAction_ = nullptr;
+    QAction* gifAction_ = nullptr;
+    QAction* settingsAction_ = nullptr;
+    QAction* quitAction_ = nullptr;
     SettingWindow* settings_ = nullptr;
     QxtGlobalShortcut* snipHotkey_ = nullptr;
     QxtGlobalShortcut* pinHotkey_ = nullptr;

@@ -320,14 +320,29 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>ImageSaver</name>
+    <message>
+        <source>there is no image</source>
+        <translation>there is no image</translation>
+    </message>
+    <message>
+        <source>unknown image type</source>
+        <translation>unknown image type</translation>
+    </message>
+    <message>
+        <source>the image could not be encoded</source>
+        <translation>the image could not be encoded</translation>
+    </message>
+    <message>
+        <source>Failed to save %1: %2</source>
+        <translation>Failed to save %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>ImageWindow</name>
     <message>
         <source>Cannot open image: %1</source>
         <translation>Cannot open image: %1</translation>
-    </message>
-    <message>
-        <source>Failed to save image: %1</source>
-        <translation>Failed to save image: %1</translation>
     </message>
     <message>
         <source>Open Image</source>
@@ -436,6 +451,10 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <source>The copied image is too large to pin: %1</source>
         <translation>The copied image is too large to pin: %1</translation>
     </message>
+    <message>
+        <source>Failed to register shortcuts %1</source>
+        <translation>Failed to register shortcuts %1</translation>
+    </message>
 </context>
 <context>
     <name>RecordJob</name>
@@ -488,16 +507,8 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <translation>Save Image</translation>
     </message>
     <message>
-        <source>Failed to save %1: %2</source>
-        <translation>Failed to save %1: %2</translation>
-    </message>
-    <message>
         <source>Path: </source>
         <translation>Path: </translation>
-    </message>
-    <message>
-        <source>the image could not be encoded</source>
-        <translation>the image could not be encoded</translation>
     </message>
 </context>
 <context>
@@ -578,7 +589,7 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
     <message>
         <source>Apperance:</source>
-        <translation>Apperance:</translation>
+        <translation>Appearance:</translation>
     </message>
     <message>
         <source>Border width</source>
@@ -622,7 +633,7 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
     <message>
         <source>Paste</source>
-        <translation>Paste</translation>
+        <translation>Pin</translation>
     </message>
     <message>
         <source>Video recording</source>
@@ -695,6 +706,34 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>%1 (not available)</source>
         <translation>%1 (not available)</translation>
+    </message>
+    <message>
+        <source>NoPen</source>
+        <translation>No line</translation>
+    </message>
+    <message>
+        <source>SolidLine</source>
+        <translation>Solid line</translation>
+    </message>
+    <message>
+        <source>DashLine</source>
+        <translation>Dashed line</translation>
+    </message>
+    <message>
+        <source>DotLine</source>
+        <translation>Dotted line</translation>
+    </message>
+    <message>
+        <source>DashDotLine</source>
+        <translation>Dash-dot line</translation>
+    </message>
+    <message>
+        <source>DashDotDotLine</source>
+        <translation>Dash-dot-dot line</translation>
+    </message>
+    <message>
+        <source>CustomDashLine</source>
+        <translation>Custom dashes</translation>
     </message>
 </context>
 <context>

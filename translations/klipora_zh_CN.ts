@@ -320,14 +320,29 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>ImageSaver</name>
+    <message>
+        <source>there is no image</source>
+        <translation>没有图片</translation>
+    </message>
+    <message>
+        <source>unknown image type</source>
+        <translation>未知的图片类型</translation>
+    </message>
+    <message>
+        <source>the image could not be encoded</source>
+        <translation>图片无法编码</translation>
+    </message>
+    <message>
+        <source>Failed to save %1: %2</source>
+        <translation>无法保存 %1：%2</translation>
+    </message>
+</context>
+<context>
     <name>ImageWindow</name>
     <message>
         <source>Cannot open image: %1</source>
         <translation>无法打开图片：%1</translation>
-    </message>
-    <message>
-        <source>Failed to save image: %1</source>
-        <translation>无法保存图片：%1</translation>
     </message>
     <message>
         <source>Open Image</source>
@@ -436,6 +451,10 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <source>The copied image is too large to pin: %1</source>
         <translation>复制的图片太大，无法贴图：%1</translation>
     </message>
+    <message>
+        <source>Failed to register shortcuts %1</source>
+        <translation>快捷键 %1 注册失败</translation>
+    </message>
 </context>
 <context>
     <name>RecordJob</name>
@@ -488,16 +507,8 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <translation>保存图片</translation>
     </message>
     <message>
-        <source>Failed to save %1: %2</source>
-        <translation>无法保存 %1：%2</translation>
-    </message>
-    <message>
         <source>Path: </source>
         <translation>路径：</translation>
-    </message>
-    <message>
-        <source>the image could not be encoded</source>
-        <translation>图片无法编码</translation>
     </message>
 </context>
 <context>
@@ -695,6 +706,34 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>%1 (not available)</source>
         <translation>%1（不可用）</translation>
+    </message>
+    <message>
+        <source>NoPen</source>
+        <translation>无线条</translation>
+    </message>
+    <message>
+        <source>SolidLine</source>
+        <translation>实线</translation>
+    </message>
+    <message>
+        <source>DashLine</source>
+        <translation>虚线</translation>
+    </message>
+    <message>
+        <source>DotLine</source>
+        <translation>点线</translation>
+    </message>
+    <message>
+        <source>DashDotLine</source>
+        <translation>点划线</translation>
+    </message>
+    <message>
+        <source>DashDotDotLine</source>
+        <translation>双点划线</translation>
+    </message>
+    <message>
+        <source>CustomDashLine</source>
+        <translation>自定义虚线</translation>
     </message>
 </context>
 <context>

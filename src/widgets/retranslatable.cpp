@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -51,6 +52,12 @@ QTranslator& translator()
     return t;
 }
 
+QTranslator& toolkitTranslator()
+{
+    static QTranslator t;
+    return t;
+}
+
 bool loadLanguage(const QString& code)
 {
     const QString base = QStringLiteral("klipora_") + code;
@@ -58,8 +65,21 @@ bool loadLanguage(const QString& code)
     const bool loaded = translator().load(QLocale(), base, QStringLiteral("."), folder, QStringLiteral(".qm"));
     if (!loaded)
         qInfo() << "installTranslator faild";
+    // installed once: a second install would list it twice
+    QCoreApplication::removeTranslator(&translator());
     if (!QCoreApplication::installTranslator(&translator()))
         qInfo() << "installTranslator faild";
+
+    // The toolkit's own texts (dialog buttons, the file and colour dialogs):
+    // shipped beside the program, or the system's copy. English needs none,
+    // and an empty translator leaves the toolkit's English in place.
+    QTranslator& toolkit = toolkitTranslator();
+    const QString qtbase = QStringLiteral("qtbase_") + code;
+    if (!toolkit.load(qtbase, folder) && !toolkit.load(qtbase, QLibraryInfo::location(QLibraryInfo::TranslationsPath))
+        && !code.startsWith(QLatin1String("en")))
+        qInfo().noquote() << "no toolkit translation for" << code;
+    QCoreApplication::removeTranslator(&toolkit);
+    QCoreApplication::installTranslator(&toolkit);
     return loaded;
 }
 

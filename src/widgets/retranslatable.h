@@ -32,5 +32,7 @@ void setLanguage(const QString& code);
 // The registered objects, in order of construction.
 int registeredCount();
 QTranslator& translator();
+// The toolkit's own translation for the same language.
+QTranslator& toolkitTranslator();
 
 } // namespace trs

@@ -21,6 +21,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 #ifdef KLIPORA_X11
 #include <QX11Info>
 #endif
@@ -92,7 +94,7 @@ SettingWindow::SettingWindow(QWidget* parent)
     }
 
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setWindowTitle(tr("Settings"));
+    keepTranslated([this] { setWindowTitle(tr("Settings")); });
     if (blend)
         setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
@@ -120,7 +122,7 @@ SettingWindow::SettingWindow(QWidget* parent)
     layout->setContentsMargins(edge, edge, edge, edge);
 
     titleBar_ = new TitleBar(main);
-    titleBar_->titleLabel()->setText(tr("Settings"));
+    keepTranslated([this] { titleBar_->titleLabel()->setText(tr("Settings")); });
     connect(titleBar_, &TitleBar::close, this, &QWidget::close);
     connect(titleBar_, &TitleBar::moved, this, [this](QPoint delta) { move(pos() + delta); });
     layout->addWidget(titleBar_);
@@ -136,11 +138,45 @@ SettingWindow::SettingWindow(QWidget* parent)
     layout->addWidget(tabs_);
 
     buildGeneral();
-    buildAppearance(Config::Snip, tr("Screenshot"));
-    buildAppearance(Config::Record, tr("Screen recording"));
-    buildAppearance(Config::Gif, tr("Gif recording"));
+    buildAppearance(Config::Snip, QT_TR_NOOP("Screenshot"));
+    buildAppearance(Config::Record, QT_TR_NOOP("Screen recording"));
+    buildAppearance(Config::Gif, QT_TR_NOOP("Gif recording"));
     buildShortcuts();
     buildAbout();
+    alignAppearancePages();
+}
+
+void SettingWindow::keepTranslated(std::function<void()> apply)
+{
+    apply();
+    retranslators_.push_back(std::move(apply));
+}
+
+QLabel* SettingWindow::newLabel(const char* source, QWidget* page, const char* name)
+{
+    auto* label = new QLabel(page);
+    if (name)
+        label->setObjectName(QString::fromLatin1(name));
+    keepTranslated([label, source] { label->setText(tr(source)); });
+    return label;
+}
+
+void SettingWindow::alignAppearancePages()
+{
+    // The three pages share one column of labels and one of controls, so
+    // switching between them moves nothing, whatever the longest label.
+    int labels = 0;
+    for (const QGridLayout* grid : appearanceGrids_) {
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            if (QLayoutItem* item = grid->itemAtPosition(row, 1); item && item->widget())
+                labels = qMax(labels, item->widget()->sizeHint().width());
+        }
+    }
+    for (QGridLayout* grid : appearanceGrids_) {
+        grid->setColumnMinimumWidth(1, labels);
+        grid->setColumnStretch(2, 1);
+        grid->setColumnMinimumWidth(3, selectPathWidth_);
+    }
 }
 
 void SettingWindow::showEvent(QShowEvent* event)
@@ -169,8 +205,9 @@ void SettingWindow::showEvent(QShowEvent* event)
 
 void SettingWindow::retranslate()
 {
-    // texts keep the language the window was built in
-    (void)windowTitle();
+    for (const auto& apply : retranslators_)
+        apply();
+    alignAppearancePages();
 }
 
 QString SettingWindow::versionText()
@@ -192,12 +229,13 @@ const char* SettingWindow::communityUrl()
     return "https://klipora.org/community";
 }
 
-QWidget* SettingWindow::newPage(const QString& name, QGridLayout** grid)
+QWidget* SettingWindow::newPage(const char* name, QGridLayout** grid)
 {
     auto* page = new QWidget(tabs_);
     auto* layout = new QGridLayout(page);
     layout->setContentsMargins(35, 10, 35, 15);
-    tabs_->addTab(page, name);
+    tabs_->addTab(page, QString());
+    keepTranslated([this, page, name] { tabs_->setTabText(tabs_->indexOf(page), tr(name)); });
     *grid = layout;
     return page;
 }
@@ -205,16 +243,17 @@ QWidget* SettingWindow::newPage(const QString& name, QGridLayout** grid)
 void SettingWindow::buildGeneral()
 {
     QGridLayout* grid = nullptr;
-    QWidget* page = newPage(tr("General"), &grid);
+    QWidget* page = newPage(QT_TR_NOOP("General"), &grid);
 
-    autoRun_ = new QCheckBox(tr("Run on startup"), page);
+    autoRun_ = new QCheckBox(page);
+    keepTranslated([this] { autoRun_->setText(tr("Run on startup")); });
     autoRun_->setChecked(config_.boolean(Config::AutoRun));
     grid->addWidget(autoRun_, 0, 0, 1, 2);
     // the login entry follows the stored choice every time the window is built
     setAutoRun(autoRun_->checkState());
     connect(autoRun_, &QCheckBox::stateChanged, this, &SettingWindow::setAutoRun);
 
-    grid->addWidget(new QLabel(tr("Language"), page), 1, 0);
+    grid->addWidget(newLabel(QT_TR_NOOP("Language"), page), 1, 0);
     QComboBox* language = newComboBox(page);
     const QMap<QString, QString>& table = trs::languages();
     for (auto it = table.cbegin(); it != table.cend(); ++it)
@@ -230,22 +269,23 @@ void SettingWindow::buildGeneral()
         trs::setLanguage(code);
     });
 
-    grid->addWidget(new QLabel(tr("Settings file"), page), 2, 0);
+    grid->addWidget(newLabel(QT_TR_NOOP("Settings file"), page), 2, 0);
     grid->addWidget(newDisplayField(config_.filePath(), page), 2, 1, 1, 2);
 
     grid->setRowStretch(3, 1);
 }
 
-void SettingWindow::buildAppearance(Config::Section section, const QString& name)
+void SettingWindow::buildAppearance(Config::Section section, const char* name)
 {
     QGridLayout* grid = nullptr;
     QWidget* page = newPage(name, &grid);
+    appearanceGrids_.push_back(grid);
     const Config::SectionKeys keys = Config::keys(section);
     const bool recording = keys.framerate != Config::KeyCount;
 
-    grid->addWidget(newNamedLabel(tr("Apperance:"), "sub-title", page), 0, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Apperance:"), page, "sub-title"), 0, 1);
 
-    grid->addWidget(new QLabel(tr("Border width"), page), 1, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Border width"), page), 1, 1);
     auto* width = new QSpinBox(page);
     width->setRange(Config::minimum(keys.borderWidth), Config::maximum(keys.borderWidth));
     width->setValue(config_.integer(keys.borderWidth));
@@ -258,21 +298,29 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
         connect(button, &ColorDialogButton::changed, this, [this, key](QColor color) { config_.set(key, color); });
         return button;
     };
-    grid->addWidget(new QLabel(tr("Border color"), page), 2, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Border color"), page), 2, 1);
     grid->addWidget(colorButton(keys.borderColor), 2, 2, 1, 2);
 
-    grid->addWidget(new QLabel(tr("Line type"), page), 3, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Line type"), page), 3, 1);
     QComboBox* style = newComboBox(page);
-    style->addItems({QStringLiteral("NoPen"), QStringLiteral("SolidLine"), QStringLiteral("DashLine"),
-                     QStringLiteral("DotLine"), QStringLiteral("DashDotLine"), QStringLiteral("DashDotDotLine"),
-                     QStringLiteral("CustomDashLine")});
+    // item index = pen style
+    static const char* const styles[] = {QT_TR_NOOP("NoPen"),       QT_TR_NOOP("SolidLine"),
+                                         QT_TR_NOOP("DashLine"),    QT_TR_NOOP("DotLine"),
+                                         QT_TR_NOOP("DashDotLine"), QT_TR_NOOP("DashDotDotLine"),
+                                         QT_TR_NOOP("CustomDashLine")};
+    for (int i = 0; i < int(std::size(styles)); ++i)
+        style->addItem(QString());
+    keepTranslated([style] {
+        for (int i = 0; i < int(std::size(styles)); ++i)
+            style->setItemText(i, tr(styles[i]));
+    });
     const int pen = config_.integer(keys.borderStyle);
     style->setCurrentIndex(pen >= 0 && pen < style->count() ? pen : 0);
     grid->addWidget(style, 3, 2, 1, 2);
     connect(style, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this, key = keys.borderStyle](int index) { config_.set(key, index); });
 
-    grid->addWidget(new QLabel(tr("Mask color"), page), 4, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Mask color"), page), 4, 1);
     grid->addWidget(colorButton(keys.maskColor), 4, 2, 1, 2);
 
     if (!recording) {
@@ -281,9 +329,9 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
     }
 
     grid->addWidget(new QLabel(page), 5, 1);
-    grid->addWidget(newNamedLabel(tr("Params:"), "sub-title", page), 6, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Params:"), page, "sub-title"), 6, 1);
 
-    grid->addWidget(new QLabel(tr("Framerate"), page), 7, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Framerate"), page), 7, 1);
     auto* framerate = new QSpinBox(page);
     // zero frames a second would only make the recorder fail: the range says
     framerate->setRange(Config::minimum(keys.framerate), Config::maximum(keys.framerate));
@@ -295,7 +343,7 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
     const bool video = section == Config::Record;
     int row = 8;
     if (video) {
-        grid->addWidget(new QLabel(tr("Microphone"), page), row, 1);
+        grid->addWidget(newLabel(QT_TR_NOOP("Microphone"), page), row, 1);
         microphone_ = new QCheckBox(page);
         microphone_->setObjectName(QStringLiteral("MicrophoneButton"));
         microphone_->setChecked(config_.boolean(Config::RecordMicrophone));
@@ -303,7 +351,7 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
         connect(microphone_, &QCheckBox::toggled, this,
                 [this](bool on) { config_.set(Config::RecordMicrophone, on); });
 
-        grid->addWidget(new QLabel(tr("Sound source"), page), row, 1);
+        grid->addWidget(newLabel(QT_TR_NOOP("Sound source"), page), row, 1);
         audioSource_ = newComboBox(page);
         grid->addWidget(audioSource_, row++, 2, 1, 2);
         connect(audioSource_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
@@ -312,15 +360,16 @@ void SettingWindow::buildAppearance(Config::Section section, const QString& name
     }
 
     grid->addWidget(new QLabel(page), row++, 1);
-    grid->addWidget(newNamedLabel(video ? tr("Video Output:") : tr("GIF Output:"), "sub-outputpath", page), row++,
-                    1);
+    grid->addWidget(newLabel(video ? QT_TR_NOOP("Video Output:") : QT_TR_NOOP("GIF Output:"), page, "sub-outputpath"),
+                    row++, 1);
 
-    grid->addWidget(new QLabel(tr("Path"), page), row, 1);
+    grid->addWidget(newLabel(QT_TR_NOOP("Path"), page), row, 1);
     QLineEdit* path = newDisplayField(video ? config_.videoPath() : config_.gifPath(), page);
     grid->addWidget(path, row, 2);
     auto* select = new QPushButton(QStringLiteral("..."), page);
     select->setObjectName(QStringLiteral("sub-selectpath"));
     select->resize(30, 20);
+    selectPathWidth_ = qMax(selectPathWidth_, select->sizeHint().width());
     grid->addWidget(select, row++, 3);
     connect(select, &QPushButton::clicked, this, [this, path, video] {
         if (video)
@@ -354,23 +403,23 @@ void SettingWindow::refreshAudioSources()
 void SettingWindow::buildShortcuts()
 {
     QGridLayout* grid = nullptr;
-    QWidget* page = newPage(tr("Shortcuts"), &grid);
+    QWidget* page = newPage(QT_TR_NOOP("Shortcuts"), &grid);
     grid->setVerticalSpacing(10);
 
-    const struct {
-        QString label;
+    static const struct {
+        const char* label;
         Config::Key key;
     } rows[] = {
-        {tr("Screenshot"), Config::SnipHotkey},
-        {tr("Paste"), Config::PinHotkey},
-        {tr("Video recording"), Config::RecordHotkey},
-        {tr("Gif recording"), Config::GifHotkey},
-        {tr("Scrolling screenshot"), Config::ScrollHotkey},
+        {QT_TR_NOOP("Screenshot"), Config::SnipHotkey},
+        {QT_TR_NOOP("Paste"), Config::PinHotkey},
+        {QT_TR_NOOP("Video recording"), Config::RecordHotkey},
+        {QT_TR_NOOP("Gif recording"), Config::GifHotkey},
+        {QT_TR_NOOP("Scrolling screenshot"), Config::ScrollHotkey},
     };
     int row = 1;
     for (const auto& r : rows) {
         const Config::Key key = r.key;
-        grid->addWidget(new QLabel(r.label, page), row, 1);
+        grid->addWidget(newLabel(r.label, page), row, 1);
         auto* input = new ShortcutInput(config_.hotkey(key), page);
         grid->addWidget(input, row, 2, 1, 3);
         connect(input, &ShortcutInput::changed, this,
@@ -400,12 +449,13 @@ void SettingWindow::buildAbout()
     auto* grid = new QGridLayout;
     layout->addLayout(grid);
 
-    grid->addWidget(new QLabel(tr("Version"), page), 0, 0);
+    grid->addWidget(newLabel(QT_TR_NOOP("Version"), page), 0, 0);
     QLineEdit* version = newDisplayField(versionText(), page);
     version->setAlignment(Qt::AlignCenter);
     grid->addWidget(version, 0, 1, 1, 2);
 
-    auto* update = new QPushButton(tr("check update"), page);
+    auto* update = new QPushButton(page);
+    keepTranslated([update] { update->setText(tr("check update")); });
     update->setObjectName(QStringLiteral("sub-update"));
     update->resize(150, 20);
     grid->addWidget(update, 2, 1);
@@ -413,24 +463,28 @@ void SettingWindow::buildAbout()
 
     grid->addWidget(new QLabel(page), 3, 0);
 
-    auto link = [page](const char* url, const QString& text, const char* name) {
-        auto* label = newNamedLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                                        .arg(QString::fromLatin1(url), text.toHtmlEscaped()),
-                                    name, page);
+    auto link = [this, page](const char* url, const char* text, const char* name) {
+        auto* label = newNamedLabel(QString(), name, page);
+        // the address itself is shown as it is
+        keepTranslated([label, url, text] {
+            const QString shown = text ? tr(text) : QString::fromLatin1(url);
+            label->setText(
+                QStringLiteral("<a href=\"%1\">%2</a>").arg(QString::fromLatin1(url), shown.toHtmlEscaped()));
+        });
         label->setTextFormat(Qt::RichText);
         label->setTextInteractionFlags(Qt::TextBrowserInteraction);
         label->setOpenExternalLinks(false);
         return label;
     };
-    grid->addWidget(newNamedLabel(tr("Home Web:"), "sub-homeweb", page), 4, 0);
-    QLabel* home = link(homeUrl(), QString::fromLatin1(homeUrl()), "sub-linkurl");
+    grid->addWidget(newLabel(QT_TR_NOOP("Home Web:"), page, "sub-homeweb"), 4, 0);
+    QLabel* home = link(homeUrl(), nullptr, "sub-linkurl");
     grid->addWidget(home, 4, 1);
     connect(home, &QLabel::linkActivated, this, &SettingWindow::openmainUrl);
 
     grid->addWidget(new QLabel(page), 5, 0);
 
-    grid->addWidget(newNamedLabel(tr("QQ Group:"), "sub-qqgroup", page), 6, 0);
-    QLabel* community = link(communityUrl(), tr("Join the Klipora community"), "sub-qqlinkurl");
+    grid->addWidget(newLabel(QT_TR_NOOP("QQ Group:"), page, "sub-qqgroup"), 6, 0);
+    QLabel* community = link(communityUrl(), QT_TR_NOOP("Join the Klipora community"), "sub-qqlinkurl");
     grid->addWidget(community, 6, 1);
     connect(community, &QLabel::linkActivated, this, &SettingWindow::openQQUrl);
 
@@ -441,13 +495,14 @@ void SettingWindow::buildAbout()
     grid->addWidget(code, 7, 1);
 
     layout->addStretch();
-    auto* copyright = newNamedLabel(tr("Copyright © 2024-2026 The Klipora developers. All rights reserved."),
-                                    "copyright-label", page);
+    auto* copyright = newLabel(QT_TR_NOOP("Copyright © 2024-2026 The Klipora developers. All rights reserved."), page,
+                               "copyright-label");
     copyright->setAlignment(Qt::AlignCenter);
     copyright->setWordWrap(true);
     layout->addWidget(copyright);
 
-    tabs_->addTab(page, tr("About"));
+    tabs_->addTab(page, QString());
+    keepTranslated([this, page] { tabs_->setTabText(tabs_->indexOf(page), tr("About")); });
 }
 
 void SettingWindow::setAutoRun(int state)
@@ -466,14 +521,15 @@ void SettingWindow::setAutoRun(int state)
     config_.set(Config::AutoRun, on);
 }
 
-QString SettingWindow::chooseFolder()
+QString SettingWindow::chooseFolder(const QString& current)
 {
-    return QFileDialog::getExistingDirectory(this, tr("Select Path..."), QString(), QFileDialog::ShowDirsOnly);
+    // opens where the output goes now, not in the working directory
+    return QFileDialog::getExistingDirectory(this, tr("Select Path..."), current, QFileDialog::ShowDirsOnly);
 }
 
 void SettingWindow::selectVideoPath(QLineEdit* editer)
 {
-    const QString folder = chooseFolder();
+    const QString folder = chooseFolder(editer->text());
     if (folder.isEmpty())
         return;
     editer->setText(folder);
@@ -482,7 +538,7 @@ void SettingWindow::selectVideoPath(QLineEdit* editer)
 
 void SettingWindow::selectGifPath(QLineEdit* editer)
 {
-    const QString folder = chooseFolder();
+    const QString folder = chooseFolder(editer->text());
     if (folder.isEmpty())
         return;
     editer->setText(folder);

@@ -3,12 +3,17 @@
 #include <QWidget>
 
 #include "core/config.h"
+
+#include <functional>
+#include <vector>
+
 #include "widgets/retranslatable.h"
 
 class AppTabControl;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class TitleBar;
 
@@ -45,12 +50,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* newPage(const QString& name, QGridLayout** grid);
+    // Names and texts are untranslated sources; the window sets them again
+    // in the new language at every change.
+    QWidget* newPage(const char* name, QGridLayout** grid);
+    QLabel* newLabel(const char* source, QWidget* page, const char* name = nullptr);
+    void keepTranslated(std::function<void()> apply);
     void buildGeneral();
-    void buildAppearance(Config::Section section, const QString& name);
+    void buildAppearance(Config::Section section, const char* name);
     void buildShortcuts();
     void buildAbout();
-    QString chooseFolder();
+    void alignAppearancePages();
+    QString chooseFolder(const QString& current);
     // Lists the sound sources as they are now, the saved choice selected.
     void refreshAudioSources();
 
@@ -61,4 +71,7 @@ private:
     QCheckBox* microphone_ = nullptr;
     QComboBox* audioSource_ = nullptr;
     bool placed_ = false;
+    std::vector<std::function<void()>> retranslators_;
+    std::vector<QGridLayout*> appearanceGrids_;
+    int selectPathWidth_ = 0;
 };

@@ -278,7 +278,7 @@ private slots:
         // a later change with one new failure names just that one
         criticals.clear();
         Config& config = Config::instance();
-        config.set(config["record"]["hotkey"], QStringLiteral("F3"));
+        config.set(Config::RecordHotkey, QStringLiteral("F3"));
         QCOMPARE(criticals, QStringList{QStringLiteral("Failed to register shortcut <F3>")});
         QTRY_VERIFY_WITH_TIMEOUT(balloonTexts().size() == 1 && balloonTexts().first().contains(QLatin1String("<F3>")),
                                  10000);

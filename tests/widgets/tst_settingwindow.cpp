@@ -29,6 +29,8 @@
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
 #include "qxt/qxtglobalshortcut.h"
+#include "snip/screenshoter.h"
+#include "widgets/imageeditmenu.h"
 #include "testutil.h"
 #include "widgets/apptabcontrol.h"
 #include "widgets/autorun.h"
@@ -504,6 +506,105 @@ private slots:
         config().set(Config::Language, QStringLiteral("en_US"));
         SettingWindow english;
         QCOMPARE(cell<QComboBox>(english, GENERAL, 1, 1)->currentIndex(), 1);
+    }
+
+    void languageSwitchReachesEveryOpenWindowAtOnce()
+    {
+        Klipora app;
+        SettingWindow* w = app.settingWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* combo = cell<QComboBox>(*w, GENERAL, 1, 1);
+        QVERIFY(combo);
+        QAction* snip = app.trayMenu()->actions().first();
+        QAbstractButton* rectangle = app.screenShoter()->menu()->toolButton(RECTANGLE);
+        auto* style = cell<QComboBox>(*w, SCREENSHOT, 3, 2);
+        QVERIFY(style);
+
+        struct Expected {
+            int index;
+            QString snip, appearance, pin, solid, rectangle, tab, ok, red;
+        } const languages[] = {
+            {0, QStringLiteral("截图"), QStringLiteral("外观："), QStringLiteral("贴图"), QStringLiteral("实线"),
+             QStringLiteral("矩形"), QStringLiteral("截图"), QStringLiteral("确定"), QStringLiteral("红(&R)：")},
+            {1, QStringLiteral("Snip"), QStringLiteral("Appearance:"), QStringLiteral("Pin"), QStringLiteral("Solid line"),
+             QStringLiteral("Rectangle"), QStringLiteral("Screenshot"), QStringLiteral("OK"), QStringLiteral("&Red:")},
+        };
+        for (const Expected& e : languages) {
+            combo->setCurrentIndex(e.index == 0 ? 1 : 0);
+            combo->setCurrentIndex(e.index);
+            // already built windows and menus, without a restart
+            QCOMPARE(snip->text(), e.snip);
+            QCOMPARE(cell<QLabel>(*w, SCREENSHOT, 0, 1)->text(), e.appearance);
+            QCOMPARE(cell<QLabel>(*w, SHORTCUTS, 2, 1)->text(), e.pin);
+            QCOMPARE(style->itemText(Qt::SolidLine), e.solid);
+            QCOMPARE(style->count(), 7);
+            QCOMPARE(rectangle->toolTip(), e.rectangle);
+            QCOMPARE(w->tabs()->tabText(SCREENSHOT), e.tab);
+
+            // the toolkit's own texts follow too
+            QString ok;
+            whenShown<QMessageBox>([&](QMessageBox* box) {
+                ok = box->button(QMessageBox::Ok)->text().remove(QLatin1Char('&'));
+                box->button(QMessageBox::Ok)->click();
+            });
+            QTest::mouseClick(cell<QPushButton>(*w, ABOUT, 2, 1), Qt::LeftButton);
+            QTRY_VERIFY(!ok.isEmpty());
+            QVERIFY2(ok.startsWith(e.ok), qPrintable(ok));
+            auto* colour = cell<ColorDialogButton>(*w, SCREENSHOT, 2, 2);
+            QVERIFY(colour);
+            QStringList labels;
+            for (QLabel* label : colour->dialog()->findChildren<QLabel*>())
+                labels << label->text();
+            QVERIFY2(labels.contains(e.red), qPrintable(labels.join(QLatin1Char('|'))));
+        }
+    }
+
+    void folderChooserOpensAtTheCurrentFolder()
+    {
+        SettingWindow& w = shown();
+        for (Page page : {RECORDING, GIF}) {
+            w.tabs()->setCurrentIndex(page);
+            auto* edit = cell<QLineEdit>(w, page, 10, 2);
+            auto* button = cell<QPushButton>(w, page, 10, 3);
+            QVERIFY(edit && button);
+            QVERIFY(QDir(edit->text()).exists());
+            QVERIFY(QDir(edit->text()) != QDir::current());
+            QString opened;
+            whenShown<QFileDialog>([&](QFileDialog* dialog) {
+                opened = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+            QTest::mouseClick(button, Qt::LeftButton);
+            QTRY_VERIFY(!opened.isEmpty());
+            QCOMPARE(opened, QDir(edit->text()).absolutePath());
+        }
+    }
+
+    void appearancePagesLineUp()
+    {
+        SettingWindow& w = shown();
+        // the same rows of the three pages start at the same place and have the same width
+        for (int row = 0; row < 5; ++row) {
+            QList<QRect> labels, controls;
+            for (Page page : {SCREENSHOT, RECORDING, GIF}) {
+                w.tabs()->setCurrentIndex(page);
+                QApplication::processEvents();
+                QWidget* label = cell<QWidget>(w, page, row, 1);
+                QVERIFY(label);
+                labels << label->geometry();
+                if (QWidget* control = cell<QWidget>(w, page, row, 2))
+                    controls << control->geometry();
+            }
+            QCOMPARE(labels[1].x(), labels[0].x());
+            QCOMPARE(labels[2].x(), labels[0].x());
+            if (!controls.isEmpty()) {
+                QCOMPARE(controls.size(), 3);
+                QCOMPARE(controls[1].x(), controls[0].x());
+                QCOMPARE(controls[1].width(), controls[0].width());
+                QCOMPARE(controls[2], controls[1]);
+            }
+        }
     }
 
     void runOnStartupKeepsTheLoginEntry()
