@@ -594,6 +594,8 @@ private slots:
         const QString bare = tmp(QStringLiteral("bare"));
         DialogSeen again;
         answerNextFileDialog(bare, &again, QStringLiteral("JPEG(*.jpg *.jpeg)"));
+        // the closed dialog may have left the focus elsewhere
+        QVERIFY(focus(w));
         QVERIFY(key(QStringLiteral("ctrl+s")));
         QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(bare + QStringLiteral(".jpg")),
                                   qPrintable(QStringLiteral("dialog seen: '%1'").arg(again.title)), WAIT_MS);

@@ -102,6 +102,16 @@ T* cell(SettingWindow& window, Page page, int row, int column)
     return item ? qobject_cast<T*>(item->widget()) : nullptr;
 }
 
+// The row of an output page that holds the folder field and its "..." button;
+// the video page has its sound rows above it.
+int pathRow(SettingWindow& window, Page page)
+{
+    for (int row = 0; row < grid(window, page)->rowCount(); ++row)
+        if (cell<QLineEdit>(window, page, row, 2) && cell<QPushButton>(window, page, row, 3))
+            return row;
+    return -1;
+}
+
 // Runs `act` on the first visible top-level of type T once it shows up; for
 // modal dialogs that the code under test opens and waits on.
 template<typename T>
@@ -565,8 +575,8 @@ private slots:
         SettingWindow& w = shown();
         for (Page page : {RECORDING, GIF}) {
             w.tabs()->setCurrentIndex(page);
-            auto* edit = cell<QLineEdit>(w, page, 10, 2);
-            auto* button = cell<QPushButton>(w, page, 10, 3);
+            auto* edit = cell<QLineEdit>(w, page, pathRow(w, page), 2);
+            auto* button = cell<QPushButton>(w, page, pathRow(w, page), 3);
             QVERIFY(edit && button);
             QVERIFY(QDir(edit->text()).exists());
             QVERIFY(QDir(edit->text()) != QDir::current());
