@@ -24,9 +24,11 @@
 
 #include "core/actionregistry.h"
 #include "core/config.h"
+#include "core/displayinfo.h"
 #include "core/htmlshape.h"
 #include "core/imagebudget.h"
 #include "core/imagewindow.h"
+#include "core/placement.h"
 #include "core/qpointformat.h"
 #include "core/pngmimedata.h"
 #include "core/resources.h"
@@ -427,8 +429,12 @@ void Klipora::pinImage(QPixmap image, QPoint pos)
         screens << screen->geometry();
     pos = placeOnScreens(pos, image.size(), screens);
     // Placed before it is mapped, so it never shows at a default spot first;
-    // the margin puts the image's top-left pixel where it was captured.
-    window->move(pos - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
+    // the margin puts the image's top-left pixel where it was captured. An
+    // image that would hang off the monitors is moved onto one.
+    DisplayInfo::instance();
+    const QRect place =
+        placement::pinnedImage(QRect(pos, image.size()), DisplayInfo::screenRects(), QCursor::pos());
+    window->move(place.topLeft() - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
     if (!window->setImage(image))
         window->deleteLater();
 }

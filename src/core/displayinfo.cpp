@@ -1,11 +1,15 @@
 #include "core/displayinfo.h"
 
+#include "core/screenlayout.h"
+
 #include <QDebug>
 #include <QGuiApplication>
 #include <QScreen>
 
 namespace {
 QSize desktopSize(0, 0);
+QVector<QRect> screenGeometries;
+QRegion unshown;
 }
 
 DisplayInfo* DisplayInfo::instance(QObject* parent)
@@ -19,10 +23,26 @@ QSize DisplayInfo::maxSize()
     return desktopSize;
 }
 
+QRect DisplayInfo::desktopRect()
+{
+    return QRect(QPoint(0, 0), desktopSize);
+}
+
+QVector<QRect> DisplayInfo::screenRects()
+{
+    return screenGeometries;
+}
+
+QRegion DisplayInfo::unshownArea()
+{
+    return unshown;
+}
+
 DisplayInfo::DisplayInfo(QObject* parent)
     : QObject(parent)
 {
     connect(qApp, &QGuiApplication::screenAdded, [this](QScreen* screen) {
+        watch(screen);
         emit added(screen);
         emit changed();
     });
@@ -32,20 +52,29 @@ DisplayInfo::DisplayInfo(QObject* parent)
     });
     // Connected first, so every other receiver of changed() sees the new size.
     connect(this, &DisplayInfo::changed, this, &DisplayInfo::update);
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
     update();
+}
+
+void DisplayInfo::watch(QScreen* screen)
+{
+    // A monitor moved in the display settings changes the desktop as much
+    // as one plugged in.
+    connect(screen, &QScreen::geometryChanged, this, [this]() { emit changed(); });
 }
 
 void DisplayInfo::update()
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
     qInfo().nospace() << "Screen Number: " << screens.size();
-    desktopSize = QSize(0, 0);
+    screenGeometries.clear();
     for (QScreen* screen : screens) {
         const QRect geometry = screen->geometry();
         qInfo() << "\t" << geometry << "DPR:" << screen->devicePixelRatio() << "DPI" << screen->logicalDotsPerInch();
-        desktopSize.setWidth(desktopSize.width() + geometry.width());
-        if (geometry.height() > desktopSize.height())
-            desktopSize.setHeight(geometry.height());
+        screenGeometries.append(geometry);
     }
+    desktopSize = screenlayout::desktopBounds(screenGeometries).size();
+    unshown = screenlayout::unshownArea(screenGeometries);
     qInfo().nospace() << "Max Size: " << desktopSize;
 }

@@ -1,19 +1,28 @@
 #pragma once
 
 #include <QObject>
+#include <QRect>
+#include <QRegion>
 #include <QSize>
+#include <QVector>
 
 class QScreen;
 
-// The one place that knows the screens: the virtual desktop is taken as the
-// screens side by side from (0, 0), as wide as their widths added and as high
-// as the tallest.
+// The one place that knows the screens. The virtual desktop is the smallest
+// rectangle from (0, 0) that holds every screen where it really is, so
+// stacked and offset monitors are covered too; what lies between them is
+// shown by no monitor.
 class DisplayInfo : public QObject
 {
     Q_OBJECT
 public:
     static DisplayInfo* instance(QObject* parent = nullptr);
     static QSize maxSize();
+    static QRect desktopRect();
+    // Each screen's geometry, in the toolkit's order (primary first).
+    static QVector<QRect> screenRects();
+    // The parts of the desktop that no monitor shows.
+    static QRegion unshownArea();
 
 signals:
     void changed();
@@ -25,4 +34,5 @@ public slots:
 
 private:
     explicit DisplayInfo(QObject* parent);
+    void watch(QScreen* screen);
 };

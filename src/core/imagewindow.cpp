@@ -1,5 +1,7 @@
 #include "core/imagewindow.h"
 
+#include "core/screenlayout.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -211,9 +213,14 @@ void ImageWindow::stopEditing()
 
 void ImageWindow::placeEditMenu()
 {
-    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    // The monitor that shows most of the window; its centre may be where no
+    // monitor shows.
+    QVector<QRect> geometries;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (const QScreen* s : screens)
+        geometries.append(s->geometry());
+    const int index = geometries.indexOf(screenlayout::screenFor(geometries, geometry()));
+    const QScreen* screen = index >= 0 ? screens[index] : QGuiApplication::primaryScreen();
     const imagewindow::ToolbarPlace place = imagewindow::toolbarPlace(
         geometry(), editMenu_.size(), screen ? screen->availableGeometry() : QRect());
     // The flag first: moving the toolbar re-places an open option menu.

@@ -2,6 +2,7 @@
 
 #include "core/desktopgrab.h"
 #include "core/displayinfo.h"
+#include "core/placement.h"
 #include "core/windowdetect.h"
 
 #include <QDebug>
@@ -438,11 +439,10 @@ void Selector::placeSizeInfo()
 {
     if (!useDetectWindow && status < SELECTING)
         return;
-    info->showSize(box.rect().size());
-    int y = box.minY() - info->height();
-    if (y < 0)
-        y = box.minY() + 1;
-    info->move(box.minX() + 1, y);
+    const QRect r = box.rect();
+    info->showSize(r.size());
+    const QRect screen = placement::screenAtCorner(DisplayInfo::screenRects(), r, r.topLeft());
+    info->move(placement::sizeLabel(r, info->size(), screen, sizeInfoObstacle()));
 }
 
 void Selector::requestRepaint()
@@ -470,6 +470,12 @@ void Selector::paintEvent(QPaintEvent* event)
         for (const QRect& d : dirty)
             painter.drawPixmap(d, background, d);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    // What no monitor shows is plain mask, whatever the grab found there.
+    const QRegion unshown = DisplayInfo::unshownArea();
+    if (!unshown.isEmpty()) {
+        for (const QRect& d : unshown & dirty)
+            painter.fillRect(d, Qt::black);
     }
     painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
     painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);

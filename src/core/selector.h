@@ -106,6 +106,12 @@ protected:
     QPixmap background;
     bool paintsCanvas = false;
 
+    // The size label's text and place for the current box.
+    void placeSizeInfo();
+    // What the size label must not cover (a toolbar beside the selection),
+    // in widget coordinates; nothing by default.
+    virtual QRect sizeInfoObstacle() const { return QRect(); }
+
 private:
     void addShortcut(const QKeySequence& keys, std::function<void()> action);
     void nudgeEdge(int edge, int delta);
@@ -113,8 +119,6 @@ private:
     // Repaints only what the last paint and the next one touch: the old and
     // new border and handles, and what went in or out of the mask.
     void requestRepaint();
-    // The size label's text and place for the current box.
-    void placeSizeInfo();
     QRegion selectionFootprint() const;
     void takeKeyboard(int triesLeft);
 

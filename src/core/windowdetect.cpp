@@ -1,6 +1,7 @@
 #include "core/windowdetect.h"
 
 #include "core/displayinfo.h"
+#include "core/screenlayout.h"
 
 #include <QCursor>
 
@@ -22,15 +23,18 @@ const QVector<QRect>& windowRects()
     return windowList();
 }
 
-QRect windowRectAt(const QVector<QRect>& rects, const QPoint& point, const QRect& desktop)
+QRect windowRectAt(const QVector<QRect>& rects, const QPoint& point, const QRect& desktop,
+                   const QVector<QRect>& screens)
 {
+    const QVector<QRect> shown = screens.isEmpty() ? QVector<QRect>{ desktop } : screens;
     for (const QRect& r : rects) {
-        if (r.contains(point)) {
-            // A window reaching past the desktop would make a selection of
-            // pixels that do not exist; keep the visible part.
-            const QRect visible = r & desktop;
-            return visible.isEmpty() ? desktop : visible;
-        }
+        if (!r.contains(point))
+            continue;
+        // A window reaching past the monitors would make a selection of
+        // pixels nobody sees; keep the part that is shown.
+        const QRect visible = screenlayout::shownPart(shown, r & desktop);
+        if (!visible.isEmpty() && visible.contains(point))
+            return visible;
     }
     return desktop;
 }
@@ -43,5 +47,5 @@ QRect detectWindowRect()
 QRect detectWindowRect(const QPoint& globalPos)
 {
     DisplayInfo::instance();
-    return windowRectAt(windowList(), globalPos, QRect(QPoint(0, 0), DisplayInfo::maxSize()));
+    return windowRectAt(windowList(), globalPos, DisplayInfo::desktopRect(), DisplayInfo::screenRects());
 }

@@ -23,8 +23,11 @@ QRect detectWindowRect(const QPoint& globalPos);
 const QVector<QRect>& windowRects();
 
 // The lookup itself: the first rectangle containing the point (edges
-// included), cut to the desktop; the desktop when none does.
-QRect windowRectAt(const QVector<QRect>& rects, const QPoint& point, const QRect& desktop);
+// included), cut to the part of it the screens show; the desktop when none
+// does. Windows no screen shows are passed over. Without screens the
+// desktop counts as one.
+QRect windowRectAt(const QVector<QRect>& rects, const QPoint& point, const QRect& desktop,
+                   const QVector<QRect>& screens = {});
 
 // Platform part: the visible top-level windows, topmost first, inclusive.
 QVector<QRect> platformWindowRects();

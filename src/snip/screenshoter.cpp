@@ -21,7 +21,10 @@
 
 #include "core/config.h"
 #include "core/desktopgrab.h"
+#include "core/displayinfo.h"
 #include "core/imagesaver.h"
+#include "core/placement.h"
+#include "core/screenlayout.h"
 #include "core/windowstack.h"
 #include "snip/magnifier.h"
 #include "snip/textedit.h"
@@ -181,17 +184,21 @@ void ScreenShoter::start()
 {
     if (Selector::status != IDLE)
         return;
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect desktop = screen ? screen->virtualGeometry() : QRect(QPoint(0, 0), size());
     // The last grab goes before the new one is made (the history has its
     // own copy), so two desktops are never held at once.
     screenshot_ = QPixmap();
     canvas_ = QPixmap();
-    screenshot_ = grabDesktop(desktop);
+    screenshot_ = grabDesktop(QRect(QPoint(0, 0), size()));
     if (screenshot_.isNull()) {
         qCritical() << "the desktop could not be grabbed";
         screenshot_ = QPixmap(size());
         screenshot_.fill(Qt::black);
+    } else if (const QRegion unshown = DisplayInfo::unshownArea(); !unshown.isEmpty()) {
+        // Between monitors the grab holds pixels nobody has seen; a snip
+        // that reaches there shows what the overlay showed.
+        QPainter p(&screenshot_);
+        for (const QRect& r : unshown)
+            p.fillRect(r, Qt::black);
     }
     requestFullRepaint(REDRAW_ALL);
     Selector::start();
@@ -755,13 +762,9 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
         break;
     default: {
         magnifier_->setPixmap(Magnifier::cut(screenshot_, event->globalPos()));
-        QPoint at = pos + QPoint(10, 10);
-        // Kept on the desktop near its right and bottom edges.
-        if (at.x() + magnifier_->width() > width())
-            at.setX(pos.x() - 10 - magnifier_->width());
-        if (at.y() + magnifier_->height() > height())
-            at.setY(pos.y() - 10 - magnifier_->height());
-        magnifier_->move(at);
+        // Kept on the cursor's monitor near its right and bottom edges.
+        const QRect screen = screenlayout::screenAt(DisplayInfo::screenRects(), pos);
+        magnifier_->move(placement::magnifier(pos, magnifier_->size(), screen));
         magnifier_->show();
         break;
     }
@@ -1021,28 +1024,23 @@ void ScreenShoter::restoreHistory(int index)
     emit locked();
 }
 
-QPoint ScreenShoter::menuPosition(const QRect& r, const QSize& m, int H, bool* above)
-{
-    const int h = m.height();
-    const int x = qMax(0, r.right() + 1 - m.width());
-    int y;
-    if (r.bottom() + 2 * h + 5 < H) {
-        y = r.bottom() + 3;
-        *above = false;
-    } else if (r.top() - 2 * h - 5 > 0) {
-        y = r.top() - h - 3;
-        *above = true;
-    } else {
-        y = r.bottom() - h - 3;
-        *above = true;
-    }
-    return { x, y };
-}
-
 void ScreenShoter::moveMenu()
 {
-    bool above = false;
-    const QPoint p = menuPosition(box.rect(), menu_->size(), height(), &above);
-    menu_->setSubmenusAbove(above);
-    menu_->move(mapToGlobal(p));
+    const QRect r = box.rect();
+    const QRect screen = placement::screenAtCorner(DisplayInfo::screenRects(), r, r.bottomRight());
+    const placement::ToolbarPlace place = placement::toolbar(r, menu_->size(), screen);
+    menu_->setSubmenusAbove(place.submenusAbove);
+    menu_->move(mapToGlobal(place.pos));
+    // the label had its place before the toolbar had this one
+    placeSizeInfo();
+}
+
+QRect ScreenShoter::sizeInfoObstacle() const
+{
+    if (!menu_->isVisible())
+        return QRect();
+    placement::ToolbarPlace place;
+    place.pos = mapFromGlobal(menu_->pos());
+    place.submenusAbove = menu_->submenusAbove();
+    return placement::toolbarBand(place, menu_->size());
 }

@@ -100,10 +100,6 @@ public:
     void hitTest(const QPoint& p);
     static Qt::CursorShape cursorShapeFor(int hoverCode);
 
-    // Where the toolbar goes for a selection r on a widget of height H with a
-    // toolbar of size m; sets *above when the option menus open above it.
-    static QPoint menuPosition(const QRect& r, const QSize& m, int H, bool* above);
-
 signals:
     void FIX_IMAGE(QPixmap image, QPoint pos);
     void SHOW_MESSAGE(QString title, QString msg,
@@ -131,6 +127,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    QRect sizeInfoObstacle() const override;
 
 private:
     void registerShortcuts();

@@ -2,6 +2,10 @@
 
 #include <QMoveEvent>
 
+#include "core/displayinfo.h"
+#include "core/placement.h"
+#include "core/screenlayout.h"
+
 #include "widgets/arroweditmenu.h"
 #include "widgets/buttongroup.h"
 #include "widgets/colordialogbutton.h"
@@ -123,8 +127,9 @@ IconButton* ImageEditMenu::makeButton(const QString& icon, bool checkable)
 
 void ImageEditMenu::placeOptionMenu(EditMenu* menu) const
 {
-    const int dy = height() + 3;
-    menu->move(x(), submenusAbove_ ? y() - dy : y() + dy);
+    const QRect screen = screenlayout::screenFor(DisplayInfo::screenRects(), geometry());
+    const QSize row = menu->isVisible() ? menu->size() : menu->sizeHint();
+    menu->move(placement::optionRow(pos(), size(), row, submenusAbove_, screen));
 }
 
 void ImageEditMenu::moveEvent(QMoveEvent* event)

@@ -148,15 +148,24 @@ private slots:
         disconnect(c3);
     }
 
-    void stackedScreensStillAddWidths()
+    void movedMonitorsGiveTheirBoundingRectangle()
     {
+        Selector selector(nullptr);
+        QSignalSpy changes(DisplayInfo::instance(), &DisplayInfo::changed);
+        // moving a monitor adds or removes none, yet the desktop changes
         QVERIFY(xrandr({ QStringLiteral("--output"), QStringLiteral("DUMMY1"), QStringLiteral("--below"),
                          QStringLiteral("DUMMY0") }));
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().value(1) ? QGuiApplication::screens()[1]->geometry().topLeft()
-                                                                        : QPoint(),
-                                  QPoint(0, 1080), 10000);
-        DisplayInfo::instance()->update();
-        QCOMPARE(DisplayInfo::maxSize(), QSize(3200, 1080));
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayInfo::maxSize(), QSize(1920, 1080 + 1024), 10000);
+        QVERIFY(changes.count() >= 1);
+        QCOMPARE(selector.size(), QSize(1920, 2104));
+        QCOMPARE(DisplayInfo::unshownArea(), QRegion(1280, 1080, 640, 1024));
+        QCOMPARE(DisplayInfo::screenRects(), QVector<QRect>({ QRect(0, 0, 1920, 1080), QRect(0, 1080, 1280, 1024) }));
+        // side by side again: exactly the old desktop
+        QVERIFY(xrandr({ QStringLiteral("--output"), QStringLiteral("DUMMY1"), QStringLiteral("--right-of"),
+                         QStringLiteral("DUMMY0") }));
+        QTRY_COMPARE_WITH_TIMEOUT(DisplayInfo::maxSize(), QSize(3200, 1080), 10000);
+        QCOMPARE(selector.size(), QSize(3200, 1080));
+        QCOMPARE(DisplayInfo::unshownArea(), QRegion(1920, 1024, 1280, 56));
     }
 };
 

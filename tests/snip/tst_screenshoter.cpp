@@ -1007,22 +1007,6 @@ private slots:
         QCOMPARE(messages.last().at(1).toString(), QStringLiteral("Path: ") + answer);
     }
 
-    void toolbarPlacement()
-    {
-        bool above = true;
-        const QSize m(500, 35);
-        QCOMPARE(ScreenShoter::menuPosition(QRect(100, 100, 600, 400), m, 1080, &above), QPoint(200, 502));
-        QVERIFY(!above);
-        // No room below: above the selection.
-        QCOMPARE(ScreenShoter::menuPosition(QRect(100, 600, 600, 470), m, 1080, &above), QPoint(200, 600 - 38));
-        QVERIFY(above);
-        // No room either side: inside at the bottom.
-        QCOMPARE(ScreenShoter::menuPosition(QRect(0, 0, 1920, 1080), m, 1080, &above), QPoint(1420, 1079 - 38));
-        QVERIFY(above);
-        // Never off the left edge.
-        QCOMPARE(ScreenShoter::menuPosition(QRect(10, 10, 100, 100), m, 1080, &above).x(), 0);
-    }
-
     void hoverCursorTable()
     {
         for (int c : { 1, 2, 4, 8, 15 })
