@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command inside a private X session (Xvfb + fluxbox with a system tray)
 # with a private HOME, then tears down exactly what it started.
-#   with-x.sh [--size WxH] [--no-wm] [--compositor] [--dual] [--] command [args...]
+#   with-x.sh [--size WxH] [--no-wm] [--compositor] [--dual] [--layout NAME] [--] command [args...]
 # --dual: two monitors side by side (1920x1080 and 1280x1024) on Xorg's dummy driver.
+# --layout side|stacked|primary-right|offset: the same two monitors placed
+#   that way (see xsession.sh); XSESSION_LAYOUT tells the command which.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/xsession.sh"
@@ -14,7 +16,8 @@ while [ $# -gt 0 ]; do
     --size) size=$2; shift 2 ;;
     --no-wm) export XSESSION_NO_WM=1; shift ;;
     --compositor) compositor=1; shift ;;
-    --dual) export XSESSION_DUAL=1; shift ;;
+    --dual) export XSESSION_DUAL=1 XSESSION_LAYOUT=side; shift ;;
+    --layout) export XSESSION_DUAL=1 XSESSION_LAYOUT=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac

@@ -48,8 +48,13 @@ xsession_wait() { # command, tries of 50 ms
   return 1
 }
 
-# Two monitors side by side, 1920x1080 and 1280x1024 (Xorg with the dummy
-# driver: Xvfb cannot give the toolkit two screens).
+# Two monitors, a 1920x1080 primary (DUMMY0) and a 1280x1024 one (DUMMY1),
+# on Xorg with the dummy driver (Xvfb cannot give the toolkit two screens).
+# XSESSION_LAYOUT places them:
+#   side           the second right of the primary, both at the top (default)
+#   stacked        the second below the primary, both at the left
+#   primary-right  the second at the left, the primary right of it
+#   offset         the primary 300 rows lower than the second, at its left
 xsession_dual_server() {
   local conf="$XSESSION_DIR/xorg.conf"
   mkdir -p "$XSESSION_DIR/xorg.conf.d"
@@ -84,10 +89,19 @@ CONF
 }
 
 xsession_dual_outputs() {
+  local place
+  case "${XSESSION_LAYOUT:-side}" in
+    side) place=(--output DUMMY0 --pos 0x0 --output DUMMY1 --pos 1920x0) ;;
+    stacked) place=(--output DUMMY0 --pos 0x0 --output DUMMY1 --pos 0x1080) ;;
+    primary-right) place=(--output DUMMY1 --pos 0x0 --output DUMMY0 --pos 1280x0) ;;
+    offset) place=(--output DUMMY0 --pos 0x300 --output DUMMY1 --pos 1920x0) ;;
+    *) echo "xsession: unknown layout ${XSESSION_LAYOUT}" >&2; return 1 ;;
+  esac
   xrandr --output DUMMY0 --mode 1920x1080 --primary &&
   xrandr --newmode 1280x1024_k 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync &&
   xrandr --addmode DUMMY1 1280x1024_k &&
   xrandr --output DUMMY1 --mode 1280x1024_k --right-of DUMMY0 &&
+  xrandr "${place[@]}" &&
   # the toolkit sees the second screen only after one plain query
   xrandr >/dev/null
 }
