@@ -160,6 +160,9 @@ void Selector::start()
     // The overlay bypasses the window manager: nobody places it for us.
     move(0, 0);
     show();
+    // Mapping keeps the place in the stack the window was created at; any
+    // window raised since would stay above the overlay.
+    raise();
     activateWindow();
     takeKeyboard(50);
 }

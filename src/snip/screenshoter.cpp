@@ -117,6 +117,8 @@ ScreenShoter::ScreenShoter(QWidget* parent)
         // it belongs to picking the region, not to annotating it
         magnifier_->hide();
         menu_->show();
+        // above the overlay, which was raised when it started
+        menu_->raise();
         moveMenu();
     });
     connect(this, &Selector::moved, this, &ScreenShoter::moveMenu);

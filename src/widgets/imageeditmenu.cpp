@@ -60,6 +60,7 @@ ImageEditMenu::ImageEditMenu(QWidget* parent)
                 emit paint(t);
                 placeOptionMenu(menu);
                 menu->show();
+                menu->raise();
             } else {
                 menu->hide();
             }

@@ -216,22 +216,32 @@ QColor screenPixel(const QPoint& p)
     return m.hasMatch() ? QColor(QStringLiteral("#") + m.captured(1)) : QColor();
 }
 
+QImage rootScreenshot()
+{
+    const ProcessResult r = run(QStringLiteral("/usr/bin/import"),
+                                { QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-") });
+    QImage image;
+    if (r.exitCode == 0)
+        image.loadFromData(r.out, "PNG");
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace testutil
 
 namespace testutil {
 
-PatternWindow::PatternWindow(const std::function<QColor(int, int)>& colourAt)
+PatternWindow::PatternWindow(const std::function<QColor(int, int)>& colourAt, const QRect& geometry)
     : QWidget(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint)
 {
-    const QSize size = QGuiApplication::primaryScreen()->size();
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y) {
+    const QRect place = geometry.isEmpty() ? QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->size()) : geometry;
+    QImage image(place.size(), QImage::Format_RGB32);
+    for (int y = 0; y < place.height(); ++y) {
         auto line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x)
-            line[x] = colourAt(x, y).rgb();
+        for (int x = 0; x < place.width(); ++x)
+            line[x] = colourAt(place.x() + x, place.y() + y).rgb();
     }
     pattern = QPixmap::fromImage(image);
-    setGeometry(QRect(QPoint(0, 0), size));
+    setGeometry(place);
 }
 
 void PatternWindow::paintEvent(QPaintEvent*)

@@ -75,11 +75,12 @@ QRect x11FrameRect(QWidget* window);
 bool movePointer(const QPoint& globalPos);
 
 // Known content under an overlay: an unmanaged window over the whole primary
-// screen, each pixel coloured by colourAt(x, y).
+// screen (or the given rectangle), each pixel coloured by colourAt(x, y) of
+// its desktop position.
 class PatternWindow : public QWidget
 {
 public:
-    explicit PatternWindow(const std::function<QColor(int, int)>& colourAt);
+    explicit PatternWindow(const std::function<QColor(int, int)>& colourAt, const QRect& geometry = QRect());
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,6 +95,8 @@ namespace testutil {
 
 // One pixel of the root window as another program sees it (ImageMagick).
 QColor screenPixel(const QPoint& globalPos);
+// The whole root window, the same way; null when it could not be read.
+QImage rootScreenshot();
 
 } // namespace testutil
 
