@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -58,12 +59,29 @@ QTranslator& toolkitTranslator()
     return t;
 }
 
-bool loadLanguage(const QString& code)
+QStringList translationFolders(const QString& executableDir)
+{
+    QStringList folders{executableDir + QStringLiteral("/translations")};
+#ifdef KLIPORA_DATA_FROM_BIN
+    // An installed program keeps them under share/, relative to bin/ so that a
+    // relocated prefix still finds them.
+    folders << QDir::cleanPath(executableDir + QStringLiteral("/" KLIPORA_DATA_FROM_BIN "/translations"));
+#endif
+    return folders;
+}
+
+bool loadLanguageFrom(const QString& code, const QStringList& folders)
 {
     const QString base = QStringLiteral("klipora_") + code;
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
-    const bool loaded = translator().load(QLocale(), base, QStringLiteral("."), folder, QStringLiteral(".qm"));
-    if (!loaded)
+    bool loaded = false;
+    for (const QString& folder : folders) {
+        loaded = translator().load(QLocale(), base, QStringLiteral("."), folder, QStringLiteral(".qm"));
+        if (loaded)
+            break;
+    }
+    if (loaded)
+        qInfo().noquote() << "translation:" << translator().filePath();
+    else
         qInfo() << "installTranslator faild";
     // installed once: a second install would list it twice
     QCoreApplication::removeTranslator(&translator());
@@ -75,12 +93,23 @@ bool loadLanguage(const QString& code)
     // and an empty translator leaves the toolkit's English in place.
     QTranslator& toolkit = toolkitTranslator();
     const QString qtbase = QStringLiteral("qtbase_") + code;
-    if (!toolkit.load(qtbase, folder) && !toolkit.load(qtbase, QLibraryInfo::location(QLibraryInfo::TranslationsPath))
+    bool toolkitLoaded = false;
+    for (const QString& folder : folders) {
+        toolkitLoaded = toolkit.load(qtbase, folder);
+        if (toolkitLoaded)
+            break;
+    }
+    if (!toolkitLoaded && !toolkit.load(qtbase, QLibraryInfo::location(QLibraryInfo::TranslationsPath))
         && !code.startsWith(QLatin1String("en")))
         qInfo().noquote() << "no toolkit translation for" << code;
     QCoreApplication::removeTranslator(&toolkit);
     QCoreApplication::installTranslator(&toolkit);
     return loaded;
+}
+
+bool loadLanguage(const QString& code)
+{
+    return loadLanguageFrom(code, translationFolders(QCoreApplication::applicationDirPath()));
 }
 
 void retranslateAll()

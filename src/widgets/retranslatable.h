@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 class QTranslator;
 
@@ -24,8 +25,13 @@ void initLanguages();
 QMap<QString, QString>& languages();
 
 // Loads "klipora_<code>.qm" from the translations folder beside the executable
-// and installs it; a failed load leaves the English source texts.
+// or, for an installed program, from share/klipora/translations, and installs
+// it; a failed load leaves the English source texts.
 bool loadLanguage(const QString& code);
+// The same from the first of these folders that holds the file.
+bool loadLanguageFrom(const QString& code, const QStringList& folders);
+// Where an executable in this folder looks, in order.
+QStringList translationFolders(const QString& executableDir);
 void retranslateAll();
 void setLanguage(const QString& code);
 
