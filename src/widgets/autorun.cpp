@@ -62,7 +62,7 @@ QByteArray desktopEntry(const QString& program, bool enabled)
                                   "Name=Klipora\n"
                                   "Comment=Screen capture from the notification area\n");
     text += QStringLiteral("Exec=") + execArgument(program) + QLatin1Char('\n');
-    text += QStringLiteral("Terminal=false\n");
+    text += QStringLiteral("Icon=klipora\nTerminal=false\n");
     if (!enabled)
         text += QStringLiteral("Hidden=true\n");
     return text.toUtf8();

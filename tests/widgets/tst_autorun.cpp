@@ -1,3 +1,4 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -98,7 +99,7 @@ private slots:
         QFETCH(QString, program);
         const QByteArray entry = autorun::desktopEntry(program, true);
         // one line per key: an embedded newline must not start a new key
-        QCOMPARE(entry.count('\n'), 6);
+        QCOMPARE(entry.count('\n'), 7);
         QCOMPARE(unquoteExec(entryValue(entry, QStringLiteral("Exec"))), program);
 
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
@@ -140,6 +141,36 @@ private slots:
 
         QVERIFY(autorun::apply(true, program));
         QCOMPARE(entryValue(readFile(path), QStringLiteral("Hidden")), QStringLiteral("<absent>"));
+    }
+
+    void entryIsRewrittenOnlyWhenItPointsElsewhere()
+    {
+        const QString path = autorun::desktopEntryPath();
+        const QString program = QStringLiteral("/usr/bin/klipora");
+        QVERIFY(autorun::apply(true, program));
+        const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        // the next start finds it right and leaves it untouched
+        QVERIFY(autorun::apply(true, program));
+        QCOMPARE(QFileInfo(path).lastModified().toUTC().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+
+        // after an upgrade moved the program, the entry follows it
+        const QString moved = QStringLiteral("/opt/klipora-2/bin/klipora");
+        QVERIFY(autorun::apply(true, moved));
+        QCOMPARE(readFile(path), autorun::desktopEntry(moved, true));
+        QVERIFY(QFileInfo(path).lastModified().toUTC() > old.addDays(1));
+
+        // a hand-edited entry for the same program is put right as well
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("X-Extra=1\n");
+        f.close();
+        QVERIFY(autorun::apply(true, moved));
+        QCOMPARE(readFile(path), autorun::desktopEntry(moved, true));
     }
 
     void unwritableFolderIsReported()
