@@ -41,7 +41,7 @@ void DisplayDeviceInformation(IEnumMoniker* enumerator, DeviceList& list)
         VARIANT var;
         VariantInit(&var);
         if (SUCCEEDED(bag->Read(L"WaveInID", &var, nullptr))) {
-            std::printf("WaveIn ID: %d\n", var.lVal);
+            std::printf("WaveIn ID: %ld\n", static_cast<long>(var.lVal));
             VariantClear(&var);
         }
 
