@@ -1,6 +1,8 @@
 // klipora-test: x11 --compositor
 #include <QtTest>
+#ifdef KLIPORA_X11
 #include <QX11Info>
+#endif
 
 #include "core/displayinfo.h"
 #include "core/selector.h"
@@ -32,8 +34,12 @@ class TestSelectorComposited : public QObject
 private slots:
     void translucentOverLiveDesktop()
     {
+#ifndef KLIPORA_X11
+        QSKIP("runs under an X compositing manager");
+#else
         QVERIFY(testutil::haveX11());
         QTRY_VERIFY_WITH_TIMEOUT(QX11Info::isCompositingManagerRunning(), 10000);
+#endif
         DisplayInfo::instance();
         const QPoint outside(1700, 100);
         const QPoint inside(700, 500);
