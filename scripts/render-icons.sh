@@ -7,6 +7,9 @@
 #   scripts/render-icons.sh NAME...    render only these (without .svg)
 #   scripts/render-icons.sh --sheet F  also write a contact sheet to F
 #                                      (needs ImageMagick's montage/convert)
+#   scripts/render-icons.sh --theme    render the application icon (icon.svg)
+#                                      at the icon theme's sizes into
+#                                      resources/icon/hicolor, for installing
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,6 +25,15 @@ sheet=""
 names=()
 while [ $# -gt 0 ]; do
   case "$1" in
+    --theme)
+      # A desktop picks the nearest size; the scalable SVG covers the rest.
+      for size in 16 22 24 32 48 64 128 256 512; do
+        dir="$root/resources/icon/hicolor/${size}x${size}/apps"
+        mkdir -p "$dir"
+        rsvg-convert --format=png -w "$size" -h "$size" "$svgdir/icon.svg" -o "$dir/klipora.png"
+      done
+      echo "rendered the application icon into $root/resources/icon/hicolor"
+      exit 0 ;;
     --sheet) sheet="${2:?--sheet needs a file name}"; shift 2 ;;
     *) names+=("$1"); shift ;;
   esac
