@@ -23,12 +23,14 @@ while [ $# -gt 0 ]; do
 done
 
 "$root/scripts/install-deps.sh" || exit 1
-# the comparison tool and the session bus it needs: the bench's own, never the README's
-for p in flameshot dbus-x11; do
+# the comparison tool and the session bus it needs, and the libraries of the
+# outside-in probe: the bench's own, never the README's
+bench_packages=(flameshot dbus-x11 libx11-dev libxcb-damage0-dev libxcb-xtest0-dev)
+for p in "${bench_packages[@]}"; do
   if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
     SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
     $SUDO apt-get -o DPkg::Lock::Timeout=600 -y -q update >/dev/null
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q install --no-install-recommends flameshot dbus-x11 >/dev/null || exit 1
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -y -q install --no-install-recommends "${bench_packages[@]}" >/dev/null || exit 1
     break
   fi
 done

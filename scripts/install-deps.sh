@@ -6,15 +6,16 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config
-  qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev libqt5svg5-dev
-  nlohmann-json3-dev zlib1g-dev libx11-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
-  libxcb-damage0-dev libxcb-xtest0-dev libxcb-util-dev
+  qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev
+  nlohmann-json3-dev zlib1g-dev x11proto-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
+  # the Windows files checked with a cross compiler; the package and its checks
+  g++-mingw-w64-x86-64-posix dpkg-dev lintian appstream desktop-file-utils man-db
   # run
   ffmpeg fonts-wqy-microhei qttranslations5-l10n
   # private X server, window manager with a tray, and the tools tests look with
   xvfb xauth fluxbox xdotool x11-utils x11-xserver-utils xclip imagemagick xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
-  pulseaudio pulseaudio-utils desktop-file-utils
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
