@@ -55,6 +55,9 @@ for size in 16 32 48 128 256; do
     "identify -format '%wx%h' /usr/share/icons/hicolor/${size}x${size}/apps/klipora.png | grep -qx ${size}x${size}"
 done
 check "the scalable icon" test -s /usr/share/icons/hicolor/scalable/apps/klipora.svg
+check "klipora --version prints the package version" bash -c \
+  "/usr/bin/klipora --version | grep -qx 'klipora $version'"
+check "the bash completion is installed" test -s /usr/share/bash-completion/completions/klipora
 check "the translations are installed" test -s /usr/share/klipora/translations/klipora_zh_CN.qm
 
 xsession_start 1280x800 || exit 1
