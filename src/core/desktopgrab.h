@@ -4,9 +4,15 @@
 #include <QPixmap>
 #include <QRect>
 
+#include <cstddef>
+
 // The desktop's pixels in global coordinates. Uses the platform's fast path
 // when there is one (shared memory on X11) and the toolkit's grab otherwise.
 QPixmap grabDesktop(const QRect& rect);
 
 // Platform part: a null image when the fast path is not available.
 QImage nativeGrabDesktop(const QRect& rect);
+
+// Sets the alpha byte of 32-bit pixels to 0xff, as QImage::Format_RGB32
+// requires.
+void makeOpaque(quint32* pixels, size_t count);

@@ -178,6 +178,11 @@ QImage nativeGrabDesktop(const QRect& rect)
         segment->destroy();
         return QImage();
     }
+    // The server leaves the pad byte of a 24-bit visual undefined (zero on
+    // most servers), while RGB32 promises 0xff there. Blitted into a
+    // translucent window, a zero would be read as alpha: a compositor then
+    // adds the frozen desktop to the live one beneath it.
+    makeOpaque(static_cast<quint32*>(segment->mem), size_t(rect.width()) * size_t(rect.height()));
     // The pixels stay where the server put them: no copy.
     QImage image(static_cast<uchar*>(segment->mem), rect.width(), rect.height(), rect.width() * 4,
                  QImage::Format_RGB32, &Segment::release, segment);
