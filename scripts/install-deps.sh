@@ -12,6 +12,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix dpkg-dev lintian appstream desktop-file-utils man-db
   # run
   ffmpeg fonts-wqy-microhei qttranslations5-l10n
+  # test sessions ask libX11 who owns a selection through python3
+  python3
   # private X server, window manager with a tray, and the tools tests look with
   xvfb xauth fluxbox xdotool x11-utils x11-xserver-utils xclip imagemagick xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy

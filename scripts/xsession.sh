@@ -48,6 +48,28 @@ xsession_wait() { # command, tries of 50 ms
   return 1
 }
 
+# Whether an X selection (e.g. _NET_SYSTEM_TRAY_S0) has an owner. No X
+# utility asks that, so libX11 is called directly.
+xsession_owned() {
+  python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+d = x.XOpenDisplay(None)
+if not d:
+    sys.exit(2)
+owner = x.XGetSelectionOwner(d, x.XInternAtom(d, sys.argv[1].encode(), 0))
+x.XCloseDisplay(d)
+sys.exit(0 if owner else 1)
+PY
+}
+
 # Two monitors, a 1920x1080 primary (DUMMY0) and a 1280x1024 one (DUMMY1),
 # on Xorg with the dummy driver (Xvfb cannot give the toolkit two screens).
 # XSESSION_LAYOUT places them:
@@ -138,8 +160,8 @@ xsession_start() {
     local fpid=$!
     if xsession_wait "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" 200; then
       XSESSION_PIDS+=($fpid)
-      # the tray lives in the toolbar, which fluxbox maps right after the check
-      xsession_wait "xwininfo -root -tree | grep -q 'fluxbox'" 40 || true
+      # the tray lives in the toolbar, mapped right after the check
+      xsession_wait "xsession_owned _NET_SYSTEM_TRAY_S0" 100 || echo "xsession: no system tray" >&2
       return 0
     fi
     kill "$fpid" 2>/dev/null; wait "$fpid" 2>/dev/null
