@@ -107,6 +107,13 @@ void CommandRunner::run(const CommandLine& line, Done done)
     case CommandLine::RECORD:
         record(line, std::move(done));
         break;
+    case CommandLine::SCROLL:
+        if (line.path.isEmpty())
+            actions->trigger(QStringLiteral("scroll"));
+        else
+            app_->scrollCapture(line.path);
+        done(0, QString());
+        break;
     case CommandLine::SETTINGS:
         actions->trigger(QStringLiteral("settings"));
         done(0, QString());

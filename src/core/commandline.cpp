@@ -95,7 +95,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args)
     };
     static const Known commands[] = {
         {"snip", CommandLine::SNIP},         {"shot", CommandLine::SHOT}, {"pin", CommandLine::PIN},
-        {"record", CommandLine::RECORD},     {"settings", CommandLine::SETTINGS},
+        {"record", CommandLine::RECORD},     {"scroll", CommandLine::SCROLL},
+        {"settings", CommandLine::SETTINGS},
         {"quit", CommandLine::QUIT},
     };
     bool found = false;
@@ -115,6 +116,7 @@ ParsedCommandLine parseCommandLine(const QStringList& args)
     const bool takesDelay = line.command == CommandLine::SNIP || line.command == CommandLine::SHOT;
     const bool takesRegion = line.command == CommandLine::SHOT || line.command == CommandLine::RECORD;
     const bool takesOutput = line.command == CommandLine::SHOT;
+    const bool takesPath = takesOutput || line.command == CommandLine::SCROLL;
     const bool takesGif = line.command == CommandLine::RECORD;
     const bool takesFiles = line.command == CommandLine::PIN;
 
@@ -149,7 +151,8 @@ ParsedCommandLine parseCommandLine(const QStringList& args)
             || arg == QLatin1String("--path");
         const bool allowed = (arg == QLatin1String("--delay") && takesDelay)
             || (arg == QLatin1String("--region") && takesRegion)
-            || ((arg == QLatin1String("--path") || arg == QLatin1String("--clipboard")) && takesOutput)
+            || (arg == QLatin1String("--path") && takesPath)
+            || (arg == QLatin1String("--clipboard") && takesOutput)
             || (arg == QLatin1String("--gif") && takesGif);
         if (!allowed) {
             const bool known = wantsValue || arg == QLatin1String("--clipboard") || arg == QLatin1String("--gif");
@@ -243,6 +246,11 @@ QStringList CommandLine::toArguments() const
         if (hasRegion)
             args << QStringLiteral("--region") << regionText();
         break;
+    case SCROLL:
+        args << QStringLiteral("scroll");
+        if (!path.isEmpty())
+            args << QStringLiteral("--path") << path;
+        break;
     case SETTINGS:
         args << QStringLiteral("settings");
         break;
@@ -287,6 +295,7 @@ QString usageText()
               "  klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item\n"
               "  klipora record [--gif] [--region X,Y,W,H]\n"
               "                               start or stop a recording; with --region the selector is skipped\n"
+              "  klipora scroll [--path FILE] a scrolling screenshot of a region, copied and pinned, or saved\n"
               "  klipora settings | quit      open the settings window | end the running Klipora\n"
               "  klipora --help | --version\n"
               "\n"

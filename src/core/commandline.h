@@ -12,13 +12,13 @@ struct CommandLine
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 
 public:
-    enum Command { START, SNIP, SHOT, PIN, RECORD, SETTINGS, QUIT, HELP, VERSION };
+    enum Command { START, SNIP, SHOT, PIN, RECORD, SCROLL, SETTINGS, QUIT, HELP, VERSION };
 
     Command command = START;
     int delayMs = 0;
     bool hasRegion = false;
     QRect region;
-    QString path;       // shot --path
+    QString path;       // shot --path, scroll --path
     bool clipboard = false; // shot --clipboard
     QStringList files;  // pin
     bool gif = false;   // record --gif

@@ -119,7 +119,14 @@ QRect pinnedImage(const QRect& wanted, const QVector<QRect>& screens, const QPoi
     for (const QRect& s : screens)
         overlaps = overlaps || s.intersects(wanted);
     const QRect screen = overlaps ? screenlayout::screenFor(screens, wanted) : screenlayout::screenAt(screens, cursor);
-    return screenlayout::keptInside(wanted, screen);
+    QRect place = screenlayout::keptInside(wanted, screen);
+    // Larger than the monitor: a corner that is on it stays, as a window
+    // manager pushes a window whose top-left is off screen back by its far edge.
+    if (wanted.width() > screen.width() && wanted.left() >= screen.left() && wanted.left() <= screen.right())
+        place.moveLeft(wanted.left());
+    if (wanted.height() > screen.height() && wanted.top() >= screen.top() && wanted.top() <= screen.bottom())
+        place.moveTop(wanted.top());
+    return place;
 }
 
 } // namespace placement

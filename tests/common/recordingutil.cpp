@@ -112,7 +112,13 @@ QList<qint64> pidsIn(const QString& file)
 
 bool processAlive(qint64 pid)
 {
+#ifdef Q_OS_UNIX
     return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+#else
+    // the recording tests that ask run on X11 only
+    Q_UNUSED(pid);
+    return false;
+#endif
 }
 
 bool colorNear(const QColor& a, const QColor& b, int tolerance)

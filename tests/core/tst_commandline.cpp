@@ -75,6 +75,10 @@ private slots:
         gif.hasRegion = true;
         gif.region = QRect(100, 200, 640, 480);
         QTest::newRow("record gif region") << words("record --region 100,200,640,480 --gif") << gif;
+        QTest::newRow("scroll") << words("scroll") << make(CommandLine::SCROLL);
+        CommandLine scrollFile = make(CommandLine::SCROLL);
+        scrollFile.path = QStringLiteral("page.png");
+        QTest::newRow("scroll to a file") << words("scroll --path page.png") << scrollFile;
         QTest::newRow("settings") << words("settings") << make(CommandLine::SETTINGS);
         QTest::newRow("quit") << words("quit") << make(CommandLine::QUIT);
     }
@@ -137,6 +141,9 @@ private slots:
         QTest::newRow("shot unknown format") << words("shot --path a.gif") << "cannot tell the image format of 'a.gif'";
         QTest::newRow("shot path twice") << words("shot --path a.png --path b.png") << "--path given twice";
         QTest::newRow("clipboard twice") << words("shot --clipboard --clipboard") << "--clipboard given twice";
+        QTest::newRow("scroll to the clipboard") << words("scroll --clipboard") << "scroll does not take --clipboard";
+        QTest::newRow("scroll with a region") << words("scroll --region 0,0,5,5") << "scroll does not take --region";
+        QTest::newRow("scroll unknown format") << words("scroll --path a.gif") << "cannot tell the image format of 'a.gif'";
         QTest::newRow("pin option") << words("pin --region 0,0,1,1") << "pin does not take --region";
         QTest::newRow("pin empty name") << (QStringList() << QStringLiteral("pin") << QString()) << "an empty file name";
     }

@@ -7,8 +7,10 @@
 #include "core/instanceclient.h"
 #include "core/instanceserver.h"
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -116,12 +118,14 @@ private slots:
         QString error;
         QCOMPARE(server.claim(&error), InstanceServer::CLAIMED);
 
+#ifdef Q_OS_UNIX
         // the socket is the user's alone
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
         QVERIFY(S_ISSOCK(info.st_mode));
         QCOMPARE(int(info.st_mode & 077), 0);
         QCOMPARE(info.st_uid, ::getuid());
+#endif
 
         // a second start finds the first
         InstanceServer second;

@@ -190,11 +190,17 @@ private slots:
         QCOMPARE(placement::pinnedImage(QRect(1000, 250, 200, 100), offset, cursor), QRect(1000, 300, 200, 100));
         // nowhere on a monitor: onto the cursor's
         QCOMPARE(placement::pinnedImage(QRect(100, 10, 200, 100), offset, cursor), QRect(1920, 10, 200, 100));
-        // larger than every monitor: from the top-left of the one holding most
+        // larger than every monitor: from the top-left of the one holding most,
+        // or from its own corner where that is on it
         const QRect all = screenlayout::desktopBounds(stacked);
         QCOMPARE(placement::pinnedImage(all, stacked, cursor), all);
         QCOMPARE(placement::pinnedImage(QRect(5, 5, 3000, 50), { QRect(0, 0, 1920, 1080) }, cursor),
-                 QRect(0, 5, 3000, 50));
+                 QRect(5, 5, 3000, 50));
+        // wider than its monitor, from the cursor: the corner stays on the monitor
+        QCOMPARE(placement::pinnedImage(QRect(950, 530, 4116, 61), { QRect(0, 0, 1920, 1080) }, cursor),
+                 QRect(950, 530, 4116, 61));
+        QCOMPARE(placement::pinnedImage(QRect(-300, 530, 4116, 61), { QRect(0, 0, 1920, 1080) }, cursor),
+                 QRect(0, 530, 4116, 61));
     }
 };
 
