@@ -11,9 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
-#include <QImageWriter>
 #include <QMimeData>
-#include <QSaveFile>
 #include <QPainter>
 #include <QScreen>
 #include <QTextDocument>
@@ -28,9 +26,9 @@
 #include "core/htmlshape.h"
 #include "core/imagebudget.h"
 #include "core/imagewindow.h"
+#include "core/imagesaver.h"
 #include "core/placement.h"
 #include "core/qpointformat.h"
-#include "core/pngmimedata.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
 #include "snip/screenshoter.h"
@@ -81,29 +79,6 @@ double zoomToFit(const QSize& image, const QSize& area)
     if (image.isEmpty() || area.isEmpty())
         return 1.0;
     return std::min({1.0, double(area.width()) / image.width(), double(area.height()) / image.height()});
-}
-
-bool saveImageFile(const QImage& image, const QString& path, QString* error)
-{
-    QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
-    if (!QImageWriter::supportedImageFormats().contains(format))
-        format = "png";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 QPoint placeOnScreens(const QPoint& pos, const QSize& size, const QVector<QRect>& screens)
@@ -317,13 +292,11 @@ void Klipora::scrollFinished(const QImage& image, const QPoint& pos)
 {
     const QString path = scrollSavePath_;
     scrollSavePath_.clear();
-    auto* mime = new PngMimeData(image);
-    mime->setData(QString::fromLatin1(QPOINT_MIME), encodeQPoint(pos));
-    QGuiApplication::clipboard()->setMimeData(mime);
+    ImageSaver::copy(image, pos);
 
     if (!path.isEmpty()) {
         QString error;
-        if (saveImageFile(image, path, &error))
+        if (ImageSaver::save(image, path, &error))
             showMessage(QStringLiteral("Klipora"), tr("Saved to %1").arg(path));
         else
             showMessage(QStringLiteral("Klipora"), tr("Could not save %1: %2").arg(path, error),

@@ -130,9 +130,6 @@ QPixmap renderClipboardText(const QString& text);
 QPoint centredOnFirstScreen(const QSize& size);
 // The zoom (at most 1) at which an image fits in the area.
 double zoomToFit(const QSize& image, const QSize& area);
-// Writes an image to a file in the format its suffix names (PNG otherwise),
-// replacing the file only once the new one is whole.
-bool saveImageFile(const QImage& image, const QString& path, QString* error);
 // A pin's top-left corner on one of the screens: kept when it is on one,
 // otherwise moved onto the nearest, with as much of the image as fits.
 QPoint placeOnScreens(const QPoint& pos, const QSize& size, const QVector<QRect>& screens);

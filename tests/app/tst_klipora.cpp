@@ -18,6 +18,7 @@
 #include "core/packedimage.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
+#include "core/imagesaver.h"
 #include "klipora.h"
 #include "snip/screenshoter.h"
 #include "snip/scrollcapturer.h"
@@ -478,7 +479,7 @@ private slots:
         emit capturer->finished(tall, QPoint(0, 0));
         QVERIFY(g_messages.filter(QStringLiteral("Could not save /nonexistent-folder/scroll.png")).size() == 1);
         QString error;
-        QVERIFY(!saveImageFile(QImage(), path, &error));
+        QVERIFY(!ImageSaver::save(QImage(), path, &error));
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), tall);
     }
 
