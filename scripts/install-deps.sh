@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev
-  nlohmann-json3-dev zlib1g-dev x11proto-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev
+  nlohmann-json3-dev zlib1g-dev x11proto-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev libxcb-xtest0-dev
   # the Windows files checked with a cross compiler; the package and its checks
   g++-mingw-w64-x86-64-posix dpkg-dev lintian appstream desktop-file-utils man-db
   # run
