@@ -311,6 +311,19 @@ private slots:
         QVERIFY(testutil::pressKeys(QStringLiteral("Escape")));
         QVERIFY(waitFor([&] { return testutil::screenPixel(QPoint(1700, 100)) == before; }, 20000));
 
+        // Escape during the countdown cancels it: the command fails, no overlay opens
+        QProcess cancelled;
+        cancelled.start(PROGRAM, {QStringLiteral("snip"), QStringLiteral("--delay"), QStringLiteral("600000")});
+        QVERIFY(cancelled.waitForStarted(10000));
+        QVERIFY(waitFor([&] { return testutil::screenPixel(box) == QColor(30, 30, 30); }, 20000));
+        QVERIFY(testutil::pressKeys(QStringLiteral("Escape")));
+        QVERIFY(cancelled.waitForFinished(30000));
+        QCOMPARE(cancelled.exitCode(), 1);
+        QVERIFY2(cancelled.readAllStandardError().contains("cancelled"), "no reason on stderr");
+        QVERIFY(waitFor([&] { return testutil::screenPixel(box) != QColor(30, 30, 30); }, 20000));
+        QCOMPARE(instance.log().count("action snip"), 2);
+        QCOMPARE(testutil::screenPixel(QPoint(1700, 100)), before);
+
         // a stranger on the socket is dropped; the instance carries on
         {
             QLocalSocket stranger;
