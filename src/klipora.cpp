@@ -44,6 +44,7 @@ namespace {
 constexpr int RENDER_MAX_SIDE = 4096;
 constexpr int TEXT_MAX_CHARS = 64 * 1024;
 constexpr int HTML_MAX_CHARS = 512 * 1024;
+constexpr int HTML_FIRST_CHARS = 32 * 1024;
 
 bool isImageSuffix(const QString& suffix)
 {
@@ -118,8 +119,15 @@ QPixmap renderClipboardHtml(const QString& html)
             QCoreApplication::translate("Klipora", "[Shown as plain text: the copied HTML is too complex to lay out.]")
             + QStringLiteral("\n\n") + flattenHtml(cut));
     }
+    // Layout costs time with the length, and the picture keeps only its
+    // first RENDER_MAX_SIDE rows: lay out a growing prefix until it fills
+    // them, so a long web page copied whole does not hold the hotkeys up.
     OfflineDocument document;
-    document.setHtml(cut);
+    for (int chars = HTML_FIRST_CHARS;; chars *= 2) {
+        document.setHtml(cut.left(chars));
+        if (chars >= cut.size() || document.size().height() >= RENDER_MAX_SIDE)
+            break;
+    }
     const QSize size = document.size().toSize().boundedTo(QSize(RENDER_MAX_SIDE, RENDER_MAX_SIDE));
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     image.fill(Qt::white);

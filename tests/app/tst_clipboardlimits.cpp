@@ -1,6 +1,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,6 +95,43 @@ private slots:
         const QImage table =
             renderClipboardHtml(QStringLiteral("<table border=1><tr><td>a</td><td>b</td></tr></table>")).toImage();
         QVERIFY(table != renderClipboardText(QStringLiteral("a\tb")).toImage());
+    }
+
+    // What laying out all of it would draw, cut to the picture's limit.
+    static QImage wholeLayout(const QString& html)
+    {
+        QTextDocument document;
+        document.setHtml(html);
+        const QSize size = document.size().toSize().boundedTo(QSize(4096, 4096));
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        document.drawContents(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        return image;
+    }
+
+    void longHtmlIsLaidOutAsFarAsItIsShown()
+    {
+        // a long page: cut at the picture's height, the same rows as the whole
+        QString page;
+        for (int i = 0; i < 12000; ++i)
+            page += QStringLiteral("<p>paragraph %1 with a few more words in it</p>").arg(i);
+        QElapsedTimer timer;
+        timer.start();
+        const QImage long_ = renderClipboardHtml(page).toImage().convertToFormat(QImage::Format_RGB32);
+        qInfo() << "long page laid out in" << timer.elapsed() << "ms";
+        QCOMPARE(long_.height(), 4096);
+        // later, wider lines are not shown, so they need not widen it
+        const QImage whole = wholeLayout(page.left(512 * 1024));
+        QVERIFY(long_.width() <= whole.width());
+        QCOMPARE(long_, whole.copy(0, 0, long_.width(), long_.height()));
+
+        // markup that shows little for its length is laid out to its end
+        const QString quiet = QStringLiteral("<!--") + QString(100000, QLatin1Char('x'))
+            + QStringLiteral("--><p>the end of it</p>");
+        const QImage end = renderClipboardHtml(quiet).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(end, wholeLayout(quiet));
+        QVERIFY(countColour(end, qRgb(0, 0, 0)) > 20);
     }
 
     void plainTextIsNeverMarkup()
