@@ -2,9 +2,9 @@
 # Compiles the Windows build's sources with the MinGW-w64 cross compiler in
 # syntax-only mode against the toolkit's headers, so the Windows platform
 # files cannot rot unseen. Nothing is linked and no moc runs.
-#   check-windows.sh [FILE...]   default: every *_win.cpp and every source
-#                                that is not *_x11.cpp, tests included but
-#                                those that need an X session
+#   check-windows.sh [FILE...]   default: every source outside the Linux
+#                                platform folders, tests included but
+#                                those that need an X or Wayland session
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cxx=""
@@ -25,8 +25,8 @@ ln -s /usr/include/zconf.h "$inc/zconf.h"
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then
   # tests that run only in a private X session are X11 code themselves
-  mapfile -t files < <(find src tests -name '*.cpp' ! -name '*_x11.cpp' | sort |
-    while read -r f; do grep -q '^// klipora-test: *x11' "$f" || echo "$f"; done)
+  mapfile -t files < <(find src tests -name '*.cpp' ! -path 'src/platform/x11/*' ! -path 'src/platform/linux/*' ! -path 'src/platform/wayland/*' ! -path 'tests/platform/wayland/*' | sort |
+    while read -r f; do grep -q '^// klipora-test: *\(x11\|wayland\)' "$f" || echo "$f"; done)
 fi
 flags=(-std=c++17 -fsyntax-only -Wall -Wextra -Werror
   -DKLIPORA_WIN -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB -DQT_TESTLIB_LIB -DQT_MESSAGELOGCONTEXT -DQT_NO_CAST_FROM_BYTEARRAY -DUNICODE -D_UNICODE

@@ -18,6 +18,9 @@ PACKAGES=(
   xvfb xauth fluxbox xdotool x11-utils x11-xserver-utils xclip imagemagick xcompmgr
   xserver-xorg-core xserver-xorg-video-dummy
   pulseaudio pulseaudio-utils
+  # Wayland: the toolkit's plugin, a headless compositor with its own bus, and
+  # the tools the Wayland backend runs and its tests look with
+  qtwayland5 sway dbus grim wf-recorder wtype wl-clipboard
 )
 
 missing=()

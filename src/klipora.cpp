@@ -34,6 +34,9 @@
 #include "snip/screenshoter.h"
 #include "snip/scrollcapturer.h"
 #include "qxt/qxtglobalshortcut.h"
+#include "platform/hotkeybackend.h"
+#include "platform/services.h"
+#include "platform/windowhints.h"
 #include "video/gifcapturer.h"
 #include "video/screenrecorder.h"
 
@@ -378,6 +381,11 @@ void Klipora::buildTrayMenu()
     const QIcon icon(QStringLiteral(":/icon/res/icon.png"));
     tray_->setIcon(icon);
     setWindowIcon(icon);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // GNOME, or sway without a bar tray: the command line and the
+        // compositor's key bindings still reach this instance
+        qInfo() << "no system tray: running without an icon; use `klipora snip` and friends or hotkeys";
+    }
     tray_->show();
     tray_->setToolTip(QStringLiteral("Klipora"));
 }
@@ -415,9 +423,12 @@ void Klipora::pinImage(QPixmap image, QPoint pos)
     DisplayInfo::instance();
     const QRect place =
         placement::pinnedImage(QRect(pos, image.size()), DisplayInfo::screenRects(), QCursor::pos());
-    window->move(place.topLeft() - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN));
+    const QPoint frame = place.topLeft() - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN);
+    window->move(frame);
     if (!window->setImage(image))
         window->deleteLater();
+    else
+        platform::windowHints().keepOnTop(window, frame);
 }
 
 void Klipora::pinLastImage()
@@ -431,6 +442,11 @@ void Klipora::pinLastImage()
 void Klipora::updateConfig()
 {
     Config& config = Config::instance();
+    if (!platform::hotkeyBackend().grabsKeys()) {
+        // the compositor binds the keys to `klipora` commands
+        applyToolSettings();
+        return;
+    }
     QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_,
                                                       scrollHotkey_};
     const Config::Key keys[HOTKEY_COUNT] = {Config::SnipHotkey, Config::PinHotkey, Config::GifHotkey,

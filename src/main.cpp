@@ -2,6 +2,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QLoggingCategory>
+#include <QProcessEnvironment>
 #include <QTimer>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "core/resources.h"
 #include "core/terminationsignals.h"
 #include "klipora.h"
+#include "platform/desktop.h"
 #include "widgets/retranslatable.h"
 
 namespace {
@@ -120,6 +122,10 @@ int main(int argc, char* argv[])
     // driver stack (tens of MB resident) on the overlay's first show, and
     // nothing here draws with OpenGL.
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    // A Wayland session without an X server: the toolkit would look for X.
+    const QByteArray qpa = platform::preferredQpaPlatform(QProcessEnvironment::systemEnvironment());
+    if (!qpa.isEmpty())
+        qputenv("QT_QPA_PLATFORM", qpa);
     QApplication app(argc, argv);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     setUpLogging();
@@ -157,6 +163,7 @@ int main(int argc, char* argv[])
         qWarning().noquote() << "commands cannot reach this instance:" << claimError;
 
     DisplayInfo::instance();
+    qInfo() << "desktop:" << platform::desktopName(platform::currentDesktop());
 
     initResources();
     const QString menuSheet = readResourceText(QStringLiteral(":/qss/menu/menu.qss"));

@@ -1,10 +1,7 @@
 #include "core/desktopgrab.h"
 
-#include <QApplication>
-#include <QDebug>
-#include <QDesktopWidget>
-#include <QGuiApplication>
-#include <QScreen>
+#include "platform/desktopgrabber.h"
+#include "platform/services.h"
 
 void makeOpaque(quint32* pixels, size_t count)
 {
@@ -17,14 +14,8 @@ QPixmap grabDesktop(const QRect& rect)
 {
     if (rect.isEmpty())
         return QPixmap();
-    QImage image = nativeGrabDesktop(rect);
-    if (!image.isNull())
-        return QPixmap::fromImage(std::move(image));
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) {
-        qWarning() << "no screen to grab";
+    QImage image = platform::desktopGrabber().grabRect(rect);
+    if (image.isNull())
         return QPixmap();
-    }
-    // The desktop window's id takes global coordinates, across all screens.
-    return screen->grabWindow(QApplication::desktop()->winId(), rect.x(), rect.y(), rect.width(), rect.height());
+    return QPixmap::fromImage(std::move(image));
 }

@@ -24,9 +24,8 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-#ifdef KLIPORA_X11
-#include <QX11Info>
-#endif
+#include "platform/services.h"
+#include "platform/windowhints.h"
 
 #include "core/imagesaver.h"
 
@@ -43,11 +42,7 @@ const char* const MESSAGE_TITLE = "Klipora<PICTURE>";
 // Without a compositor X draws a translucent window's clear pixels black.
 bool translucencyShown()
 {
-#ifdef KLIPORA_X11
-    return !QX11Info::isPlatformX11() || QX11Info::isCompositingManagerRunning();
-#else
-    return true;
-#endif
+    return platform::windowHints().translucencyShown();
 }
 
 } // namespace

@@ -17,7 +17,7 @@
 
 #include "core/framereader.h"
 
-#ifdef KLIPORA_X11
+#ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
@@ -82,7 +82,7 @@ QString InstanceServer::socketPath(QString* error)
         problem = QStringLiteral("there is no runtime folder");
     else if (info.permissions() & (QFile::WriteGroup | QFile::WriteOther | QFile::ReadOther | QFile::ExeOther))
         problem = QStringLiteral("the runtime folder %1 is open to other users").arg(dir);
-#ifdef KLIPORA_X11
+#ifdef Q_OS_UNIX
     else if (info.ownerId() != ::getuid())
         problem = QStringLiteral("the runtime folder %1 belongs to another user").arg(dir);
 #endif

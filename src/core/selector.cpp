@@ -13,19 +13,14 @@
 #include <QTimer>
 #include <QWindow>
 
-#ifdef KLIPORA_X11
-#include <QX11Info>
-#endif
+#include "platform/services.h"
+#include "platform/windowhints.h"
 
 namespace {
 
 bool compositingManagerRunning()
 {
-#ifdef KLIPORA_X11
-    return !QX11Info::isPlatformX11() || QX11Info::isCompositingManagerRunning();
-#else
-    return true;
-#endif
+    return platform::windowHints().translucencyShown();
 }
 
 enum Edge { TOP, BOTTOM, LEFT, RIGHT };
@@ -160,6 +155,7 @@ void Selector::start()
     // The overlay bypasses the window manager: nobody places it for us.
     move(0, 0);
     show();
+    platform::windowHints().coverDesktop(this, QPoint(0, 0));
     // Mapping keeps the place in the stack the window was created at; any
     // window raised since would stay above the overlay.
     raise();

@@ -2,6 +2,8 @@
 
 #include "core/displayinfo.h"
 #include "core/screenlayout.h"
+#include "platform/services.h"
+#include "platform/windowlocator.h"
 
 #include <QCursor>
 
@@ -15,7 +17,7 @@ QVector<QRect>& windowList()
 
 void refreshWindowRects()
 {
-    windowList() = platformWindowRects();
+    windowList() = platform::windowLocator().windowRects();
 }
 
 const QVector<QRect>& windowRects()

@@ -141,8 +141,9 @@ bool FfmpegRun::start(const QStringList& args, bool interactive)
     stopRequested_ = quitSent_ = terminated_ = killed_ = reported_ = startFailed_ = false;
     for (QTimer* t : {hold_, grace_, term_})
         t->stop();
-    qInfo().noquote() << program() << args.join(QLatin1Char(' '));
-    process_->start(program(), args, QIODevice::ReadWrite);
+    const QString command = interactive ? captureProgram_ : program();
+    qInfo().noquote() << command << args.join(QLatin1Char(' '));
+    process_->start(command, args, QIODevice::ReadWrite);
     if (!interactive)
         process_->closeWriteChannel();
     return true;
@@ -158,7 +159,7 @@ void FfmpegRun::requestStop()
         return;
     }
     // "q" before the first frame ends the run with an empty file
-    if (frames_ > 0)
+    if (frames_ > 0 || interrupt_)
         sendQuit();
     else
         hold_->start(times_.holdMs);
@@ -170,7 +171,14 @@ void FfmpegRun::sendQuit()
     if (!busy() || quitSent_)
         return;
     quitSent_ = true;
-    process_->write("q\n\r");
+    if (interrupt_) {
+#ifdef __linux__
+        if (process_->processId() > 0)
+            ::kill(pid_t(process_->processId()), SIGINT);
+#endif
+    } else {
+        process_->write("q\n\r");
+    }
     grace_->start(times_.qGraceMs);
 }
 
@@ -208,7 +216,7 @@ bool FfmpegRun::finishNow(int budgetMs)
         // a moment for the first frame, so that the file is not empty
         QElapsedTimer held;
         held.start();
-        while (busy() && frames_ <= 0 && held.elapsed() < qMin(1500, budgetMs / 6))
+        while (busy() && !interrupt_ && frames_ <= 0 && held.elapsed() < qMin(1500, budgetMs / 6))
             process_->waitForReadyRead(100);
         sendQuit();
         process_->waitForBytesWritten(200);
@@ -225,6 +233,12 @@ bool FfmpegRun::finishNow(int budgetMs)
     kill();
     process_->waitForFinished(qMax(100, left()));
     return false;
+}
+
+void FfmpegRun::setCaptureProgram(const QString& program, bool interrupt)
+{
+    captureProgram_ = program;
+    interrupt_ = interrupt;
 }
 
 bool FfmpegRun::runToEnd(const QStringList& args, int budgetMs)

@@ -62,6 +62,10 @@ public:
     QStringList arguments() const { return args_; }
 
     static QString program() { return QStringLiteral("ffmpeg"); }
+    // The program interactive runs (captures) start; passes always run
+    // ffmpeg. With interrupt, a capture is stopped with SIGINT instead of "q"
+    // and without waiting for a first frame: such a program reports none.
+    void setCaptureProgram(const QString& program, bool interrupt);
 
 signals:
     void started();
@@ -84,6 +88,8 @@ private:
     QTimer* grace_ = nullptr;
     QTimer* term_ = nullptr;
     QStringList args_;
+    QString captureProgram_ = program();
+    bool interrupt_ = false;
     QByteArray errTail_;
     StopTimes times_;
     int frames_ = 0;

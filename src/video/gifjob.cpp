@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "platform/recorderbackend.h"
+#include "platform/services.h"
 #include "video/ffmpegrun.h"
 #include "video/mediacheck.h"
 
@@ -85,7 +87,7 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
     files_ = ffmpeg::gifFiles(gifFolder, work_->path(), stamp_);
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     setStage(Stage::Capturing);
-    startCapture(ffmpeg::gifCaptureArgs(ffmpeg::hostPlatform(), grab, files_.video));
+    startCapture(platform::recorderBackend().gifCaptureArgs(grab, files_.video));
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "core/displayinfo.h"
+#include "platform/recorderbackend.h"
+#include "platform/services.h"
 #include "video/ffmpegrun.h"
 
 namespace {
@@ -83,6 +85,8 @@ bool RecordJob::checkTake(const QRect& region, int framerate, QString* reason) c
 
 void RecordJob::startCapture(const QStringList& args)
 {
+    const RecorderBackend& backend = platform::recorderBackend();
+    run_->setCaptureProgram(backend.program(), backend.stop() == RecorderBackend::Stop::Interrupt);
     pendingArgs_ = args;
     pending_->start(startDelay_);
 }

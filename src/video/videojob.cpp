@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/recorderbackend.h"
+#include "platform/services.h"
 #include "video/ffmpegargs.h"
 #include "video/ffmpegrun.h"
 #include "video/mediacheck.h"
@@ -61,9 +63,10 @@ bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDev
     }
     audioDevice_ = audioDevice;
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
-    silentArgs_ = ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, QString(), output_);
+    const RecorderBackend& backend = platform::recorderBackend();
+    silentArgs_ = backend.recordArgs(grab, QString(), output_);
     stage_ = Stage::Recording;
-    startCapture(ffmpeg::recordArgs(ffmpeg::hostPlatform(), grab, audioDevice, output_));
+    startCapture(backend.recordArgs(grab, audioDevice, output_));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/settingwindow.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDebug>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -23,9 +25,9 @@
 
 #include <iterator>
 
-#ifdef KLIPORA_X11
-#include <QX11Info>
-#endif
+#include "platform/hotkeybackend.h"
+#include "platform/services.h"
+#include "platform/windowhints.h"
 
 #include "core/config.h"
 #include "core/devices/devices.h"
@@ -43,11 +45,7 @@ namespace {
 // clear, so the shadow margin would become a black frame.
 bool windowsBlend()
 {
-#ifdef KLIPORA_X11
-    if (QX11Info::isPlatformX11())
-        return QX11Info::isCompositingManagerRunning();
-#endif
-    return true;
+    return platform::windowHints().translucencyShown();
 }
 
 QComboBox* newComboBox(QWidget* parent)
@@ -409,15 +407,40 @@ void SettingWindow::buildShortcuts()
     static const struct {
         const char* label;
         Config::Key key;
+        const char* command;
     } rows[] = {
-        {QT_TR_NOOP("Screenshot"), Config::SnipHotkey},
-        {QT_TR_NOOP("Paste"), Config::PinHotkey},
-        {QT_TR_NOOP("Video recording"), Config::RecordHotkey},
-        {QT_TR_NOOP("Gif recording"), Config::GifHotkey},
-        {QT_TR_NOOP("Scrolling screenshot"), Config::ScrollHotkey},
+        {QT_TR_NOOP("Screenshot"), Config::SnipHotkey, "snip"},
+        {QT_TR_NOOP("Paste"), Config::PinHotkey, "pin"},
+        {QT_TR_NOOP("Video recording"), Config::RecordHotkey, "record"},
+        {QT_TR_NOOP("Gif recording"), Config::GifHotkey, "record --gif"},
+        {QT_TR_NOOP("Scrolling screenshot"), Config::ScrollHotkey, "scroll"},
     };
     int row = 1;
+    if (!platform::hotkeyBackend().grabsKeys()) {
+        // The compositor owns the keys: what to add to its configuration.
+        QVector<HotkeyCommand> hotkeys;
+        for (const auto& r : rows)
+            hotkeys.append({QString::fromLatin1(r.command), config_.hotkey(r.key)});
+        auto* hint = new QLabel(tr("The compositor binds global keys. Add these lines to the sway configuration "
+                                   "and reload it:"),
+                                page);
+        hint->setWordWrap(true);
+        grid->addWidget(hint, row++, 1, 1, 4);
+        auto* lines = new QPlainTextEdit(page);
+        lines->setObjectName(QStringLiteral("bindsymLines"));
+        lines->setReadOnly(true);
+        lines->setPlainText(bindsymLines(hotkeys).join(QLatin1Char('\n')));
+        grid->addWidget(lines, row++, 1, 1, 4);
+        auto* copy = new QPushButton(tr("Copy"), page);
+        copy->setObjectName(QStringLiteral("copyBindsymLines"));
+        // set from the click: Wayland takes the clipboard only after input
+        connect(copy, &QPushButton::clicked, lines,
+                [lines] { QGuiApplication::clipboard()->setText(lines->toPlainText() + QLatin1Char('\n')); });
+        grid->addWidget(copy, row++, 4);
+    }
     for (const auto& r : rows) {
+        if (!platform::hotkeyBackend().grabsKeys())
+            break;
         const Config::Key key = r.key;
         grid->addWidget(newLabel(r.label, page), row, 1);
         auto* input = new ShortcutInput(config_.hotkey(key), page);

@@ -1,4 +1,4 @@
-#include "activewindow.h"
+#include "video/activewindow.h"
 
 #include <QVector>
 #include <QX11Info>

@@ -1,4 +1,4 @@
-#include "devices.h"
+#include "core/devices/devices.h"
 
 #include <QDebug>
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Who turns a key combination into an action. X11 and Windows let Klipora
+// grab keys itself; a Wayland compositor keeps keys to itself, so there the
+// user binds them in the compositor's configuration to `klipora` commands.
+class HotkeyBackend
+{
+public:
+    virtual ~HotkeyBackend() = default;
+    // Klipora registers its hotkeys itself.
+    virtual bool grabsKeys() const = 0;
+};
+
+class NativeHotkeyBackend : public HotkeyBackend
+{
+public:
+    bool grabsKeys() const override { return true; }
+};
+
+class CompositorHotkeyBackend : public HotkeyBackend
+{
+public:
+    bool grabsKeys() const override { return false; }
+};
+
+// One hotkey as the settings page knows it: the action's command line
+// ("snip", "record --gif") and the combination chosen for it.
+struct HotkeyCommand
+{
+    QString command;
+    QKeySequence keys;
+};
+
+// The sway configuration lines that bind the combinations to Klipora's
+// command line, e.g. "bindsym Ctrl+Shift+a exec klipora snip". Hotkeys without
+// a combination are left out; `program` is what the compositor runs.
+QStringList bindsymLines(const QVector<HotkeyCommand>& hotkeys, const QString& program = QStringLiteral("klipora"));
+
+// One combination in sway's spelling (xkb key names, Mod4 for the logo key);
+// empty for an empty or unusable sequence.
+QString swayKeyName(const QKeySequence& keys);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/desktop.h"
+
+class DesktopGrabber;
+class HotkeyBackend;
+class RecorderBackend;
+class WindowHints;
+class WindowLocator;
+
+// The platform services of the desktop Klipora runs on, made on first use
+// from platform::currentDesktop() and kept until the program ends.
+namespace platform {
+
+DesktopGrabber& desktopGrabber();
+WindowLocator& windowLocator();
+HotkeyBackend& hotkeyBackend();
+RecorderBackend& recorderBackend();
+WindowHints& windowHints();
+
+// Drops the services made so far, so that the next use follows a desktop
+// set with setCurrentDesktop() (tests).
+void resetServices();
+
+} // namespace platform

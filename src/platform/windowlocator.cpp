@@ -1,0 +1,8 @@
+#include "platform/windowlocator.h"
+
+#include "core/windowdetect.h"
+
+QVector<QRect> NativeWindowLocator::windowRects()
+{
+    return platformWindowRects();
+}
