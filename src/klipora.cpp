@@ -28,6 +28,7 @@
 #include "core/imagewindow.h"
 #include "core/imagesaver.h"
 #include "core/placement.h"
+#include "core/basesizehint.h"
 #include "core/devicepixels.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
@@ -155,6 +156,8 @@ Klipora::Klipora(QWidget* parent)
     : QWidget(parent)
 {
     qInfo() << "initializing.";
+    // before any window of ours is shown
+    BaseSizeHint::install();
 
     const QString sheet = readResourceText(QStringLiteral(":/qss/klipora.qss"));
     if (!sheet.isEmpty())

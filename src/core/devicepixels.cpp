@@ -46,8 +46,10 @@ QPoint toDevice(const QPoint& logical, qreal factor, const QPoint& origin)
 {
     if (!usable(factor))
         return logical;
+    // Rounded up, as toLogical() rounds down: each device pixel then belongs
+    // to exactly one logical pixel, also at fractional factors.
     const QPoint d = logical - origin;
-    return origin + QPoint(floorOf(d.x() * factor), floorOf(d.y() * factor));
+    return origin + QPoint(ceilOf(d.x() * factor), ceilOf(d.y() * factor));
 }
 
 QRect toDevice(const QRect& logical, qreal factor, const QPoint& origin)
