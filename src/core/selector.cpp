@@ -2,6 +2,7 @@
 
 #include "core/desktopgrab.h"
 #include "core/devicepixels.h"
+#include "core/devicepointer.h"
 #include "core/displayinfo.h"
 #include "core/placement.h"
 #include "core/windowdetect.h"
@@ -77,6 +78,7 @@ Selector::Selector(QWidget* parent)
     , maskColor(0, 0, 0, 100)
 {
     info->hide();
+    devicepointer::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     DisplayInfo* display = DisplayInfo::instance();
@@ -258,7 +260,7 @@ void Selector::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || status == LOCKED)
         return;
-    const QPoint pos = devicepixels::pixelAt(event->localPos());
+    const QPoint pos = pointerPixel(event);
     pressCode = box.position(pos);
     switch (status) {
     case STARTED:
@@ -283,9 +285,27 @@ void Selector::mousePressEvent(QMouseEvent* event)
     }
 }
 
+QPoint Selector::pointerDevicePixel(const QMouseEvent* event) const
+{
+    const qreal factor = devicepixels::desktopFactor();
+    QPoint device;
+    // Only if it is the position of this event: the toolkit rounds it.
+    if (devicepointer::last(&device) && (QPointF(device) / factor).toPoint() == event->globalPos())
+        return device;
+    return devicepixels::devicePixelAt(event->screenPos(), factor);
+}
+
+QPoint Selector::pointerPixel(const QMouseEvent* event) const
+{
+    const qreal factor = devicepixels::desktopFactor();
+    if (factor == 1)
+        return event->pos();
+    return devicepixels::toLogical(pointerDevicePixel(event), factor) - mapToGlobal(QPoint(0, 0));
+}
+
 void Selector::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = devicepixels::pixelAt(event->localPos());
+    const QPoint pos = pointerPixel(event);
     switch (status) {
     case STARTED:
         if (useDetectWindow) {

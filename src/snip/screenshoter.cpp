@@ -681,7 +681,7 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
         Selector::mousePressEvent(event);
         return;
     }
-    const QPoint pos = devicepixels::pixelAt(event->localPos());
+    const QPoint pos = pointerPixel(event);
     setCurrent(nullptr);
     // Dropping an empty command may have emptied the stack and freed the
     // selection: this press then only ends the edit.
@@ -751,7 +751,7 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
 
 void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = devicepixels::pixelAt(event->localPos());
+    const QPoint pos = pointerPixel(event);
     if (event->buttons() & Qt::LeftButton) {
         if (Selector::status == LOCKED && hovered_) {
             if (flags_ & OP_CREATING) {
@@ -786,8 +786,7 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
         break;
     default: {
         // the pixels around the device pixel under the pointer
-        const QPoint device = devicepixels::devicePixelAt(event->screenPos(), screenshot_.devicePixelRatio());
-        magnifier_->setPixmap(Magnifier::cut(screenshot_, device));
+        magnifier_->setPixmap(Magnifier::cut(screenshot_, pointerDevicePixel(event)));
         // Kept on the cursor's monitor near its right and bottom edges.
         const QRect screen = screenlayout::screenAt(DisplayInfo::screenRects(), pos);
         magnifier_->move(placement::magnifier(pos, magnifier_->size(), screen));

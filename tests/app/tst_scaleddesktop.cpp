@@ -322,7 +322,7 @@ private slots:
         int wrong = -1;
         QImage shot;
         // the overlay paints in its own time: look until it has
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 shot = testutil::rootScreenshot().convertToFormat(QImage::Format_RGB32);
                 if (shot.size() != device_.size())
@@ -429,7 +429,7 @@ private slots:
         QString report;
         int wrong = -1;
         QImage shot;
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 shot = testutil::rootScreenshot().convertToFormat(QImage::Format_RGB32);
                 report.clear();
