@@ -414,7 +414,8 @@ private slots:
     // A pin shows its pixels one to one where they were taken.
     void pinnedSnipShowsWhereItWasTaken()
     {
-        const QRect r = deviceRegion().adjusted(200, 100, -300, -200);
+        const QRect whole = deviceRegion();
+        const QRect r = whole.adjusted(whole.width() / 5, whole.height() / 6, -whole.width() * 3 / 10, -whole.height() / 3);
         const QImage before = reference();
         QVERIFY(startOverlay());
         QVERIFY(realDrag(shoter_, r.topLeft(), r.bottomRight()));
