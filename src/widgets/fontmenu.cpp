@@ -23,7 +23,7 @@ FontMenu::FontMenu(QWidget* parent)
         family_->setCurrentIndex(preferred);
     addWidget(family_);
 
-    style_ = makeBox(100, QStringLiteral("Bold Italic"));
+    style_ = makeBox(100, QStringLiteral("Regular"));
     fillStyles(family_->currentText());
     addWidget(style_);
 
