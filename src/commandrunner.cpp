@@ -136,12 +136,13 @@ void CommandRunner::shot(const CommandLine& line, Done done)
 {
     QRect rect;
     QString error;
-    if (!captureRect(line, DisplayInfo::maxSize(), &rect, &error)) {
+    // regions are in device pixels, as other programs count them
+    if (!captureRect(line, DisplayInfo::deviceDesktopRect().size(), &rect, &error)) {
         done(1, error);
         return;
     }
     afterDelay(line.delayMs, [line, rect, done] {
-        const QImage image = grabDesktop(rect).toImage();
+        const QImage image = grabDevicePixels(rect);
         if (image.isNull() || image.size() != rect.size()) {
             done(1, tr("the capture failed"));
             return;
@@ -205,7 +206,7 @@ void CommandRunner::record(const CommandLine& line, Done done)
     }
     QRect rect;
     QString error;
-    if (!captureRect(line, DisplayInfo::maxSize(), &rect, &error)) {
+    if (!captureRect(line, DisplayInfo::deviceDesktopRect().size(), &rect, &error)) {
         done(1, error);
         return;
     }

@@ -28,6 +28,8 @@
 #include "core/imagewindow.h"
 #include "core/imagesaver.h"
 #include "core/placement.h"
+#include "core/basesizehint.h"
+#include "core/devicepixels.h"
 #include "core/qpointformat.h"
 #include "core/resources.h"
 #include "widgets/settingwindow.h"
@@ -69,13 +71,16 @@ protected:
 
 } // namespace
 
+// Where an image of this many device pixels sits centred on the first
+// screen, in device pixels like every position in the history.
 QPoint centredOnFirstScreen(const QSize& size)
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
-    QRect rect(QPoint(0, 0), size);
+    const qreal ratio = devicepixels::desktopFactor();
+    QRect rect(QPoint(0, 0), ratio == 1 ? size : (QSizeF(size) / ratio).toSize());
     if (!screens.isEmpty())
         rect.moveCenter(screens.first()->geometry().center());
-    return rect.topLeft();
+    return devicepixels::toDevice(rect.topLeft(), ratio);
 }
 
 double zoomToFit(const QSize& image, const QSize& area)
@@ -162,6 +167,8 @@ Klipora::Klipora(QWidget* parent)
     : QWidget(parent)
 {
     qInfo() << "initializing.";
+    // before any window of ours is shown
+    BaseSizeHint::install();
 
     const QString sheet = readResourceText(QStringLiteral(":/qss/klipora.qss"));
     if (!sheet.isEmpty())
@@ -412,17 +419,22 @@ void Klipora::pinImage(QPixmap image, QPoint pos)
     auto* window = new ImageWindow(this);
     connect(window, &ImageWindow::SHOW_MESSAGE, this,
             qOverload<QString, QString, QSystemTrayIcon::MessageIcon, int>(&Klipora::showMessage));
+    // Positions and images count device pixels; windows are placed in
+    // logical ones.
+    const qreal ratio = devicepixels::desktopFactor();
+    pos = devicepixels::toLogical(pos, ratio);
+    const QSize shown = ratio == 1 ? image.size() : (QSizeF(image.size()) / ratio).toSize();
     // A position from the clipboard can be anything another program wrote.
     QVector<QRect> screens;
     for (QScreen* screen : QGuiApplication::screens())
         screens << screen->geometry();
-    pos = placeOnScreens(pos, image.size(), screens);
+    pos = placeOnScreens(pos, shown, screens);
     // Placed before it is mapped, so it never shows at a default spot first;
     // the margin puts the image's top-left pixel where it was captured. An
     // image that would hang off the monitors is moved onto one.
     DisplayInfo::instance();
     const QRect place =
-        placement::pinnedImage(QRect(pos, image.size()), DisplayInfo::screenRects(), QCursor::pos());
+        placement::pinnedImage(QRect(pos, shown), DisplayInfo::screenRects(), QCursor::pos());
     const QPoint frame = place.topLeft() - QPoint(ImageWindow::MARGIN, ImageWindow::MARGIN);
     window->move(frame);
     if (!window->setImage(image))
@@ -585,7 +597,7 @@ void Klipora::clipboardChanged()
             append(image, centredOnFirstScreen(image.size()));
     } else if (mime->hasHtml()) {
         qInfo() << "HTML";
-        append(renderClipboardHtml(mime->html()).toImage(), QCursor::pos());
+        append(renderClipboardHtml(mime->html()).toImage(), devicepixels::toDevice(QCursor::pos()));
     } else if (hasSnipPos && mime->hasImage()) {
         qInfo() << "SNIP";
         // shares the pixels the overlay put on the clipboard
@@ -606,7 +618,7 @@ void Klipora::clipboardChanged()
             append(read.image, centredOnFirstScreen(read.image.size()));
     } else if (mime->hasText()) {
         qInfo() << "TEXT";
-        append(renderClipboardText(mime->text()).toImage(), QCursor::pos());
+        append(renderClipboardText(mime->text()).toImage(), devicepixels::toDevice(QCursor::pos()));
     } else if (mime->hasColor()) {
         qWarning() << "COLOR";
     }

@@ -1,5 +1,6 @@
 #include "core/desktopgrab.h"
 
+#include "core/devicepixels.h"
 #include "platform/desktopgrabber.h"
 #include "platform/services.h"
 
@@ -14,8 +15,19 @@ QPixmap grabDesktop(const QRect& rect)
 {
     if (rect.isEmpty())
         return QPixmap();
-    QImage image = platform::desktopGrabber().grabRect(rect);
+    const qreal factor = devicepixels::desktopFactor();
+    QImage image = platform::desktopGrabber().grabRect(devicepixels::toDevice(rect, factor));
     if (image.isNull())
         return QPixmap();
+    image.setDevicePixelRatio(factor);
     return QPixmap::fromImage(std::move(image));
+}
+
+QImage grabDevicePixels(const QRect& rect)
+{
+    if (rect.isEmpty())
+        return QImage();
+    QImage image = platform::desktopGrabber().grabRect(rect);
+    image.setDevicePixelRatio(1);
+    return image;
 }

@@ -6,9 +6,16 @@
 
 #include <cstddef>
 
-// The desktop's pixels in global coordinates. Uses the platform's fast path
-// when there is one (shared memory on X11) and the toolkit's grab otherwise.
+// The desktop's pixels under a rectangle in logical coordinates, at full
+// device resolution: the pixmap's device pixel ratio is the desktop's scale
+// factor, so it paints sharp at the rectangle's logical size. Uses the
+// platform's fast path when there is one (shared memory on X11) and the
+// toolkit's grab otherwise.
 QPixmap grabDesktop(const QRect& rect);
+
+// The pixels of a rectangle in device coordinates (as the window system
+// counts them), one image pixel per device pixel; null when the grab fails.
+QImage grabDevicePixels(const QRect& rect);
 
 // Platform part: a null image when the fast path is not available.
 QImage nativeGrabDesktop(const QRect& rect);

@@ -1,5 +1,6 @@
 #include "core/displayinfo.h"
 
+#include "core/devicepixels.h"
 #include "core/screenlayout.h"
 
 #include <QDebug>
@@ -26,6 +27,11 @@ QSize DisplayInfo::maxSize()
 QRect DisplayInfo::desktopRect()
 {
     return QRect(QPoint(0, 0), desktopSize);
+}
+
+QRect DisplayInfo::deviceDesktopRect()
+{
+    return devicepixels::toDevice(desktopRect());
 }
 
 QVector<QRect> DisplayInfo::screenRects()

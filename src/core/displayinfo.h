@@ -19,6 +19,9 @@ public:
     static DisplayInfo* instance(QObject* parent = nullptr);
     static QSize maxSize();
     static QRect desktopRect();
+    // The desktop in device pixels, as the window system, grabs and
+    // recordings count them; desktopRect() itself is in logical pixels.
+    static QRect deviceDesktopRect();
     // Each screen's geometry, in the toolkit's order (primary first).
     static QVector<QRect> screenRects();
     // The parts of the desktop that no monitor shows.

@@ -1,5 +1,6 @@
 #include "core/imagewindow.h"
 
+#include "core/devicepixels.h"
 #include "core/screenlayout.h"
 
 #include <QAction>
@@ -266,7 +267,12 @@ void ImageWindow::resizeAboutCentre()
 void ImageWindow::takeImage(const QPixmap& image)
 {
     image_ = image;
-    imageSize_ = image.size();
+    // One image pixel per device pixel: a snip shows as large as what it
+    // was taken from, also on a scaled desktop.
+    const qreal ratio = devicepixels::desktopFactor();
+    if (ratio != 1 && !image_.isNull())
+        image_.setDevicePixelRatio(ratio);
+    imageSize_ = image.isNull() ? image.size() : (QSizeF(image.size()) / ratio).toSize().expandedTo(QSize(1, 1));
     anchored_ = false;
     // Sized for the zoom and mode in force, so that what is painted always
     // fits the window; the top-left corner stays where it is.
@@ -391,11 +397,15 @@ const QPixmap& ImageWindow::scaledImage()
     const QSize target = imagewindow::zoomedSize(imageSize_, zoom_);
     const bool smooth = !settle_.isActive();
     if (scaledKey_ != image_.cacheKey() || scaledFor_ != target || (smooth && !scaledSmooth_)) {
-        if (target == image_.size() || image_.isNull() || target.isEmpty())
-            scaled_ = target == image_.size() ? image_ : QPixmap();
-        else
-            scaled_ = image_.scaled(target, Qt::KeepAspectRatio,
+        const qreal ratio = image_.devicePixelRatio();
+        const QSize pixels = target == imageSize_ ? image_.size() : (QSizeF(target) * ratio).toSize();
+        if (pixels == image_.size() || image_.isNull() || target.isEmpty()) {
+            scaled_ = pixels == image_.size() ? image_ : QPixmap();
+        } else {
+            scaled_ = image_.scaled(pixels, Qt::KeepAspectRatio,
                                     smooth ? Qt::SmoothTransformation : Qt::FastTransformation);
+            scaled_.setDevicePixelRatio(ratio);
+        }
         scaledKey_ = image_.cacheKey();
         scaledFor_ = target;
         scaledSmooth_ = smooth;
@@ -448,15 +458,19 @@ void ImageWindow::paintEvent(QPaintEvent*)
     const QPixmap& scaled = scaledImage();
     if (scaled.isNull())
         return;
-    QRect source = scaled.rect();
+    // in logical pixels; the pixmap may hold more device pixels
+    const qreal ratio = scaled.devicePixelRatio();
+    const QRect whole(QPoint(0, 0), (QSizeF(scaled.size()) / ratio).toSize());
+    QRect source = whole;
     QPoint target(MARGIN, MARGIN);
     if (thumbnail_) {
-        const QRect cut = imagewindow::thumbnailSource(scaled.size());
+        const QRect cut = imagewindow::thumbnailSource(whole.size());
         // A scaled image smaller than the square leaves the rest empty.
-        source = cut & scaled.rect();
+        source = cut & whole;
         target += source.topLeft() - cut.topLeft();
     }
-    painter.drawPixmap(target, scaled, source);
+    painter.drawPixmap(QRectF(QPointF(target), QSizeF(source.size())), scaled,
+                       devicepixels::sourceRect(source, ratio));
 }
 
 void ImageWindow::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,8 @@
 #include "core/selector.h"
 
 #include "core/desktopgrab.h"
+#include "core/devicepixels.h"
+#include "core/devicepointer.h"
 #include "core/displayinfo.h"
 #include "core/placement.h"
 #include "core/windowdetect.h"
@@ -31,10 +33,16 @@ SizeInfoWidget::SizeInfoWidget(QWidget* parent)
     : QWidget(parent)
     , label(new QLabel(this))
 {
-    label->setFixedSize(100, 24);
     label->move(0, 0);
     label->setAlignment(Qt::AlignCenter);
     label->setFont(QFont(QStringLiteral("Consolas"), 10));
+    // 100 x 24 holds the widest read-out at ordinary font sizes; a large
+    // font (a high Xft.dpi, a substitute for the font) gets what it needs.
+    const QFontMetrics metrics(label->font());
+    const QSize needed(metrics.horizontalAdvance(QStringLiteral("88888 x 88888")) + 8, metrics.height() + 6);
+    label->setFixedSize(needed.expandedTo(QSize(100, 24)));
+    // the panel keeps its margin below the text
+    setFixedSize(label->size() + QSize(0, 6));
     QPalette palette = label->palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group)
         palette.setColor(QPalette::ColorGroup(group), QPalette::WindowText, Qt::white);
@@ -65,6 +73,7 @@ Selector::Selector(QWidget* parent)
     , maskColor(0, 0, 0, 100)
 {
     info->hide();
+    devicepointer::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     DisplayInfo* display = DisplayInfo::instance();
@@ -247,7 +256,7 @@ void Selector::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || status == LOCKED)
         return;
-    const QPoint pos = event->pos();
+    const QPoint pos = pointerPixel(event);
     pressCode = box.position(pos);
     switch (status) {
     case STARTED:
@@ -272,9 +281,27 @@ void Selector::mousePressEvent(QMouseEvent* event)
     }
 }
 
+QPoint Selector::pointerDevicePixel(const QMouseEvent* event) const
+{
+    const qreal factor = devicepixels::desktopFactor();
+    QPoint device;
+    // Only if it is the position of this event: the toolkit rounds it.
+    if (devicepointer::last(&device) && (QPointF(device) / factor).toPoint() == event->globalPos())
+        return device;
+    return devicepixels::devicePixelAt(event->screenPos(), factor);
+}
+
+QPoint Selector::pointerPixel(const QMouseEvent* event) const
+{
+    const qreal factor = devicepixels::desktopFactor();
+    if (factor == 1)
+        return event->pos();
+    return devicepixels::toLogical(pointerDevicePixel(event), factor) - mapToGlobal(QPoint(0, 0));
+}
+
 void Selector::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = event->pos();
+    const QPoint pos = pointerPixel(event);
     switch (status) {
     case STARTED:
         if (useDetectWindow) {
@@ -439,7 +466,8 @@ void Selector::placeSizeInfo()
     if (!useDetectWindow && status < SELECTING)
         return;
     const QRect r = box.rect();
-    info->showSize(r.size());
+    // the size of the image the selection gives, in device pixels
+    info->showSize(devicepixels::toDevice(r).size());
     const QRect screen = placement::screenAtCorner(DisplayInfo::screenRects(), r, r.topLeft());
     info->move(placement::sizeLabel(r, info->size(), screen, sizeInfoObstacle()));
 }
@@ -466,8 +494,9 @@ void Selector::paintEvent(QPaintEvent* event)
     const QRegion footprint = selectionFootprint();
     if (!paintsCanvas && !background.isNull()) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const qreal ratio = background.devicePixelRatio();
         for (const QRect& d : dirty)
-            painter.drawPixmap(d, background, d);
+            painter.drawPixmap(QRectF(d), background, devicepixels::sourceRect(d, ratio));
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     // What no monitor shows is plain mask, whatever the grab found there.

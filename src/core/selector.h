@@ -106,6 +106,12 @@ protected:
     QPixmap background;
     bool paintsCanvas = false;
 
+    // The logical pixel under the pointer, exact under scaling: the one that
+    // shows the device pixel the pointer is on.
+    QPoint pointerPixel(const QMouseEvent* event) const;
+    // That device pixel, in global device coordinates.
+    QPoint pointerDevicePixel(const QMouseEvent* event) const;
+
     // The size label's text and place for the current box.
     void placeSizeInfo();
     // What the size label must not cover (a toolbar beside the selection),

@@ -1,5 +1,6 @@
 #include "core/windowdetect.h"
 
+#include "core/devicepixels.h"
 #include "core/displayinfo.h"
 #include "core/screenlayout.h"
 #include "platform/services.h"
@@ -17,7 +18,14 @@ QVector<QRect>& windowList()
 
 void refreshWindowRects()
 {
-    windowList() = platform::windowLocator().windowRects();
+    // The window system counts device pixels; the overlay logical ones.
+    QVector<QRect> rects = platform::windowLocator().windowRects();
+    const qreal factor = devicepixels::desktopFactor();
+    if (factor != 1) {
+        for (QRect& r : rects)
+            r = devicepixels::toLogical(r, factor);
+    }
+    windowList() = std::move(rects);
 }
 
 const QVector<QRect>& windowRects()

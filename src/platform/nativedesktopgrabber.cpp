@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "core/desktopgrab.h"
+#include "core/devicepixels.h"
 
 QImage NativeDesktopGrabber::grabRect(const QRect& rect)
 {
@@ -21,16 +22,28 @@ QImage NativeDesktopGrabber::grabRect(const QRect& rect)
         qWarning() << "no screen to grab";
         return QImage();
     }
-    // The desktop window's id takes global coordinates, across all screens.
-    return screen->grabWindow(QApplication::desktop()->winId(), rect.x(), rect.y(), rect.width(), rect.height())
-        .toImage();
+    // The toolkit grabs in logical coordinates; the desktop window's id takes
+    // global ones, across all screens.
+    const qreal factor = devicepixels::desktopFactor();
+    const QRect logical = devicepixels::toLogical(rect, factor);
+    image = screen->grabWindow(QApplication::desktop()->winId(), logical.x(), logical.y(), logical.width(),
+                               logical.height())
+                .toImage();
+    if (image.isNull())
+        return image;
+    // the logical pixels round outward: cut away what lies beyond rect
+    const QPoint offset = rect.topLeft() - devicepixels::toDevice(logical.topLeft(), factor);
+    image = image.copy(QRect(offset, rect.size()));
+    image.setDevicePixelRatio(1);
+    return image;
 }
 
 void NativeDesktopGrabber::grab()
 {
     QVector<OutputImage> outputs;
+    const qreal factor = devicepixels::desktopFactor();
     for (QScreen* screen : QGuiApplication::screens())
-        outputs.append({screen->geometry(), grabRect(screen->geometry())});
+        outputs.append({screen->geometry(), grabRect(devicepixels::toDevice(screen->geometry(), factor))});
     // answered from the event loop, as the compositors' grabs are
     QTimer::singleShot(0, this, [this, outputs] {
         for (const OutputImage& output : outputs) {

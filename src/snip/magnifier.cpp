@@ -141,16 +141,25 @@ QRect Magnifier::grabRect() const
 
 QPixmap Magnifier::cut(const QPixmap& screenshot, const QPoint& cursor)
 {
+    // Counted in the screenshot's own pixels, which are device pixels: the
+    // view enlarges what the screen really shows, not a logical blur of it.
     const QRect wanted = grabRect(cursor);
-    if (screenshot.rect().contains(wanted))
-        return screenshot.copy(wanted);
-    QPixmap out(wanted.size());
-    out.fill(Qt::black);
-    const QRect inside = wanted.intersected(screenshot.rect());
-    if (!inside.isEmpty()) {
-        QPainter painter(&out);
-        painter.drawPixmap(inside.topLeft() - wanted.topLeft(), screenshot, inside);
+    const QRect all(QPoint(0, 0), screenshot.size());
+    QPixmap out;
+    if (all.contains(wanted)) {
+        out = screenshot.copy(wanted);
+    } else {
+        out = QPixmap(wanted.size());
+        out.fill(Qt::black);
+        const QRect inside = wanted.intersected(all);
+        if (!inside.isEmpty()) {
+            QPixmap part = screenshot.copy(inside);
+            part.setDevicePixelRatio(1);
+            QPainter painter(&out);
+            painter.drawPixmap(inside.topLeft() - wanted.topLeft(), part);
+        }
     }
+    out.setDevicePixelRatio(1);
     return out;
 }
 

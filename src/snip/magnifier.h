@@ -25,7 +25,8 @@ public:
     static QRect grabRect(const QPoint& cursor);
     // The source pixels for grabRect(cursor), always of the full source size:
     // what lies outside the screenshot (at the desktop's edges) is black, so
-    // the centre of the view stays the pixel under the cursor.
+    // the centre of the view stays the pixel under the cursor. The cursor is
+    // in the screenshot's pixels (device pixels under scaling).
     static QPixmap cut(const QPixmap& screenshot, const QPoint& cursor);
 
     // Each pixel of a 32-bit image as a scale x scale block; a null image

@@ -82,10 +82,31 @@ bool PaintCommand::addPoint(const QPoint& point)
     }
 }
 
+namespace {
+
+// The toolkit maps a fill's texture of a high-resolution pixmap one to one,
+// but stretches it by its pixel ratio under a pen: a stroke of the mosaic or
+// eraser would show the desktop enlarged and shifted on a scaled screen.
+QPen strokePen(const QPen& pen)
+{
+    QBrush brush = pen.brush();
+    if (brush.style() != Qt::TexturePattern)
+        return pen;
+    const qreal ratio = brush.textureImage().devicePixelRatio();
+    if (ratio == 1 || ratio <= 0)
+        return pen;
+    brush.setTransform(brush.transform() * QTransform::fromScale(1 / ratio, 1 / ratio));
+    QPen scaled = pen;
+    scaled.setBrush(brush);
+    return scaled;
+}
+
+} // namespace
+
 void PaintCommand::draw(QPainter* painter, bool incremental)
 {
     painter->save();
-    painter->setPen(pen_);
+    painter->setPen(strokePen(pen_));
     if (fill_)
         painter->setBrush(QBrush(pen_.color(), Qt::SolidPattern));
 

@@ -21,6 +21,7 @@
 
 #include "core/config.h"
 #include "core/desktopgrab.h"
+#include "core/devicepixels.h"
 #include "core/displayinfo.h"
 #include "core/imagesaver.h"
 #include "core/placement.h"
@@ -35,6 +36,12 @@ namespace {
 QPen framePen(Qt::PenStyle style, qreal width = 1.0)
 {
     return QPen(QBrush(Qt::black, Qt::SolidPattern), width, style, Qt::SquareCap, Qt::BevelJoin);
+}
+
+// A pixmap's extent in the logical coordinates it is painted in.
+QRect logicalRect(const QPixmap& pixmap)
+{
+    return QRect(QPoint(0, 0), (QSizeF(pixmap.size()) / pixmap.devicePixelRatio()).toSize());
 }
 
 QRect boundingRect(const QVector<QPoint>& points)
@@ -242,6 +249,11 @@ QRect ScreenShoter::snippedRect() const
     return box.rect();
 }
 
+QRect ScreenShoter::snippedDeviceRect() const
+{
+    return devicepixels::toDevice(box.rect(), screenshot_.devicePixelRatio());
+}
+
 QPixmap ScreenShoter::snippedImage()
 {
     // A click that drew nothing leaves no dot in the result.
@@ -249,15 +261,19 @@ QPixmap ScreenShoter::snippedImage()
         setCurrent(nullptr);
     // A copy may come before the overlay had a chance to paint.
     updateCanvas();
-    return canvas_.copy(box.rect());
+    QPixmap snip = canvas_.copy(devicepixels::toDevice(box.rect(), canvas_.devicePixelRatio()));
+    // one image pixel per device pixel, whatever shows it later
+    snip.setDevicePixelRatio(1);
+    return snip;
 }
 
 void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
-    ImageSaver::copy(snippedImage().toImage(), r.topLeft());
+    ImageSaver::copy(snippedImage().toImage(), snippedDeviceRect().topLeft());
 
     HistoryEntry entry{ PackedImage(screenshot_.toImage()), screenshot_.cacheKey(), r, undo_.commands() };
+    entry.ratio = screenshot_.devicePixelRatio();
     entry.screenshot.pack();
     history_.push_back(std::move(entry));
     while (int(history_.size()) > HISTORY_LIMIT)
@@ -397,7 +413,7 @@ bool ScreenShoter::eventFilter(QObject* watched, QEvent* event)
 void ScreenShoter::pin()
 {
     const QPixmap image = snippedImage();
-    const QPoint pos = box.rect().topLeft();
+    const QPoint pos = snippedDeviceRect().topLeft();
     snipped();
     emit FIX_IMAGE(image, pos);
     exit();
@@ -466,7 +482,7 @@ void ScreenShoter::requestCanvas(PaintType type, const QRegion& area)
 
 void ScreenShoter::requestFullRepaint(PaintType type)
 {
-    requestCanvas(type, QRegion(rect()) | QRegion(canvas_.rect()));
+    requestCanvas(type, QRegion(rect()) | QRegion(logicalRect(canvas_)));
 }
 
 QRect ScreenShoter::footprint(const Command& command) const
@@ -530,14 +546,18 @@ void ScreenShoter::updateCanvas()
 void ScreenShoter::redrawCanvas(const QRegion& area, const PaintCommand* skip)
 {
     const std::vector<Command> commands = undo_.commands();
-    const bool whole = area.contains(canvas_.rect()) || canvas_.size() != screenshot_.size();
+    const bool whole = area.contains(logicalRect(canvas_)) || canvas_.size() != screenshot_.size()
+        || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
     if (whole && commands.empty()) {
         // Shares the grab's pixels until the first mark is drawn.
         canvas_ = screenshot_;
         return;
     }
-    if (canvas_.size() != screenshot_.size())
+    if (canvas_.size() != screenshot_.size() || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio()) {
         canvas_ = QPixmap(screenshot_.size());
+        // marks are drawn in logical coordinates, at full resolution
+        canvas_.setDevicePixelRatio(screenshot_.devicePixelRatio());
+    }
     QPainter p(&canvas_);
     if (!whole)
         p.setClipRegion(area);
@@ -545,8 +565,9 @@ void ScreenShoter::redrawCanvas(const QRegion& area, const PaintCommand* skip)
     if (whole) {
         p.drawPixmap(0, 0, screenshot_);
     } else {
+        const qreal ratio = screenshot_.devicePixelRatio();
         for (const QRect& r : area)
-            p.drawPixmap(r, screenshot_, r);
+            p.drawPixmap(QRectF(r), screenshot_, devicepixels::sourceRect(r, ratio));
     }
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (const Command& command : commands) {
@@ -561,8 +582,9 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
 
     painter.begin(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const qreal ratio = canvas_.devicePixelRatio();
     for (const QRect& r : event->region())
-        painter.drawPixmap(r, canvas_, r);
+        painter.drawPixmap(QRectF(r), canvas_, devicepixels::sourceRect(r, ratio));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (kind_ == PREVIEW && current_)
         current_->draw(&painter, true);
@@ -659,7 +681,7 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
         Selector::mousePressEvent(event);
         return;
     }
-    const QPoint pos = event->pos();
+    const QPoint pos = pointerPixel(event);
     setCurrent(nullptr);
     // Dropping an empty command may have emptied the stack and freed the
     // selection: this press then only ends the edit.
@@ -729,7 +751,7 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
 
 void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = event->pos();
+    const QPoint pos = pointerPixel(event);
     if (event->buttons() & Qt::LeftButton) {
         if (Selector::status == LOCKED && hovered_) {
             if (flags_ & OP_CREATING) {
@@ -763,7 +785,8 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
         magnifier_->hide();
         break;
     default: {
-        magnifier_->setPixmap(Magnifier::cut(screenshot_, event->globalPos()));
+        // the pixels around the device pixel under the pointer
+        magnifier_->setPixmap(Magnifier::cut(screenshot_, pointerDevicePixel(event)));
         // Kept on the cursor's monitor near its right and bottom edges.
         const QRect screen = screenlayout::screenAt(DisplayInfo::screenRects(), pos);
         magnifier_->move(placement::magnifier(pos, magnifier_->size(), screen));
@@ -996,8 +1019,10 @@ void ScreenShoter::restoreHistory(int index)
     if (index < 0 || index >= int(history_.size()))
         return;
     const HistoryEntry entry = history_[size_t(index)];
-    if (entry.screenshotKey != screenshot_.cacheKey() || screenshot_.isNull())
+    if (entry.screenshotKey != screenshot_.cacheKey() || screenshot_.isNull()) {
         screenshot_ = QPixmap::fromImage(entry.screenshot.toImage());
+        screenshot_.setDevicePixelRatio(entry.ratio);
+    }
     box.x1 = entry.rect.left();
     box.y1 = entry.rect.top();
     box.x2 = entry.rect.right();

@@ -39,6 +39,8 @@ public:
         qint64 screenshotKey = 0;
         QRect rect;
         std::vector<Command> commands;
+        // device pixels per logical pixel of the screenshot
+        qreal ratio = 1;
     };
 
     // Tool flags: the active tool in the low bits, then the drag operation.
@@ -60,9 +62,13 @@ public:
 
     void warmUp() override;
 
-    // The canvas cut to the selection, right and bottom edges included.
+    // The canvas cut to the selection, right and bottom edges included, at
+    // full device resolution.
     QPixmap snippedImage();
+    // The selection in logical coordinates.
     QRect snippedRect() const;
+    // The selection in device pixels: where the snip's pixels were taken.
+    QRect snippedDeviceRect() const;
 
     // Asks where to save; returns an empty string when the user cancels and
     // may set the chosen filter. Tests put their own answer here instead of

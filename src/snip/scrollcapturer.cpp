@@ -9,6 +9,7 @@
 
 #include "core/config.h"
 #include "core/desktopgrab.h"
+#include "core/devicepixels.h"
 #include "core/scrollinjector.h"
 #include "qxt/qxtglobalshortcut.h"
 #include "snip/scrollcontrolbar.h"
@@ -110,7 +111,8 @@ void ScrollCapturer::begin()
         injector_ = ScrollInjector::create();
         injectorChosen_ = true;
     }
-    region_ = region;
+    // grabs and injected wheel turns count device pixels
+    region_ = devicepixels::toDevice(region);
     status = LOCKED;
     info->hide();
     releaseKeyboard();
@@ -128,7 +130,7 @@ void ScrollCapturer::begin()
 
     bar_->setHandScrolling(hand_);
     bar_->setProgress(0, 0);
-    bar_->showFor(region_);
+    bar_->showFor(region);
     // The scrolled window keeps the keyboard, so these two keys are taken
     // from the whole desktop while the capture runs.
     if (!finishKey_->setShortcut(QKeySequence(Qt::Key_Return)))
@@ -144,9 +146,7 @@ void ScrollCapturer::begin()
 
 QImage ScrollCapturer::grab() const
 {
-    QImage image = nativeGrabDesktop(region_);
-    if (image.isNull())
-        image = grabDesktop(region_).toImage();
+    QImage image = grabDevicePixels(region_);
     // Our own copy: the grab's buffer goes back to be reused by the next one.
     return image.copy();
 }
@@ -286,7 +286,7 @@ void ScrollCapturer::step()
         enterHandPhase();
         return;
     }
-    if (!injector_->scroll(region_.center(), wheel_, clicks_)) {
+    if (!injector_->scroll(devicepixels::toLogical(region_.center()), wheel_, clicks_)) {
         emit SHOW_MESSAGE(QStringLiteral("Klipora"), tr("The wheel could not be turned; scroll by hand."),
                           QSystemTrayIcon::Warning);
         injector_.reset();

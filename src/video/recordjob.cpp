@@ -27,7 +27,8 @@ bool ensureFolder(const QString& folder)
 QRect desktopArea()
 {
     DisplayInfo::instance(); // starts tracking the screens on first use
-    return QRect(QPoint(0, 0), DisplayInfo::maxSize());
+    // ffmpeg grabs device pixels
+    return DisplayInfo::deviceDesktopRect();
 }
 
 QString currentDisplay()

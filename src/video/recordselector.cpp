@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "core/config.h"
+#include "core/devicepixels.h"
 #include "video/activewindow.h"
 #include "video/ffmpegargs.h"
 #include "video/recordjob.h"
@@ -106,7 +107,8 @@ void RecordSelector::setup()
 {
     if (status == IDLE || status == LOCKED)
         return;
-    const QRect region = ffmpeg::regionFromCorners(box.x1, box.y1, box.x2, box.y2);
+    // The box is in the overlay's logical pixels; ffmpeg counts device ones.
+    const QRect region = devicepixels::toDevice(ffmpeg::regionFromCorners(box.x1, box.y1, box.x2, box.y2));
     status = LOCKED;
     // The keys go back to the program being recorded.
     releaseKeyboard();
@@ -124,7 +126,7 @@ bool RecordSelector::startTake(const QRect& region)
                           QSystemTrayIcon::Warning, 10000);
         return false;
     }
-    menu_->placeFor(region);
+    menu_->placeFor(devicepixels::toLogical(region));
     menu_->start();
     if (!beginJob(region)) {
         menu_->stop();
@@ -137,7 +139,8 @@ bool RecordSelector::recordRegion(const QRect& region)
 {
     if (status != IDLE || region.isEmpty())
         return false;
-    box = Resizer(region.left(), region.top(), region.right(), region.bottom());
+    const QRect logical = devicepixels::toLogical(region);
+    box = Resizer(logical.left(), logical.top(), logical.right(), logical.bottom());
     status = LOCKED;
     if (!startTake(region)) {
         Selector::exit();

@@ -26,13 +26,13 @@ public:
     // Blocking and bounded by budgetMs: a running recording finishes its
     // file before the program goes away.
     void finishNow(int budgetMs = 8000);
-    // Starts a take of the region (desktop pixels) without the selector.
+    // Starts a take of the region (device pixels) without the selector.
     // False, already reported, when it could not start.
     bool startTake(const QRect& region);
     // A take is running or about to start.
     bool recording() const;
 
-    // Records this region at once, without the selector. False, already
+    // Records this region (device pixels) at once, without the selector. False, already
     // reported, when the job did not start; false too while the selector is
     // open or a recording runs.
     bool recordRegion(const QRect& region);

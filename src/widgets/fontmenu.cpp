@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QListView>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "widgets/colorpanel.h"
 
@@ -14,18 +16,18 @@ FontMenu::FontMenu(QWidget* parent)
     layout()->setContentsMargins(5, 0, 0, 0);
 
     const QFontDatabase db;
-    family_ = makeBox(125);
+    family_ = makeBox(125, QStringLiteral("Sans Serif"));
     family_->addItems(db.families());
     const int preferred = family_->findText(QStringLiteral("宋体"));
     if (preferred >= 0)
         family_->setCurrentIndex(preferred);
     addWidget(family_);
 
-    style_ = makeBox(100);
+    style_ = makeBox(100, QStringLiteral("Regular"));
     fillStyles(family_->currentText());
     addWidget(style_);
 
-    size_ = makeBox(80);
+    size_ = makeBox(80, QStringLiteral("72"));
     for (int s : QFontDatabase::standardSizes())
         size_->addItem(QString::number(s));
     const int sixteen = size_->findText(QStringLiteral("16"));
@@ -51,10 +53,20 @@ FontMenu::FontMenu(QWidget* parent)
     });
 }
 
-QComboBox* FontMenu::makeBox(int width)
+QComboBox* FontMenu::makeBox(int width, const QString& sample)
 {
     auto box = new QComboBox(this);
-    box->setFixedSize(width, height_ - 6);
+    // A large font (a high Xft.dpi) would be cut off in the usual size.
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    const QFontMetrics metrics = box->fontMetrics();
+    const QSize text(metrics.horizontalAdvance(sample), metrics.height());
+    const QSize needed = box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, box);
+    box->setFixedSize(needed.expandedTo(QSize(width, height_ - 6)));
+    if (box->height() + 6 > height_) {
+        height_ = box->height() + 6;
+        setFixedHeight(height_);
+    }
     box->setView(new QListView(box));
     box->view()->window()->setWindowFlag(Qt::NoDropShadowWindowHint, true);
     return box;

@@ -23,7 +23,9 @@ public:
     ColorPanel* colorPanel() const { return panel_; }
 
 private:
-    QComboBox* makeBox(int width);
+    // A box of the given width and the row's height, or as large as its font
+    // needs to show the sample text whole.
+    QComboBox* makeBox(int width, const QString& sample);
     void fillStyles(const QString& family);
 
     QComboBox* family_ = nullptr;
