@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config
+  # the icons are drawn as SVG and rendered by scripts/render-icons.sh
+  librsvg2-bin
   qtbase5-dev qttools5-dev qttools5-dev-tools libqt5x11extras5-dev
   nlohmann-json3-dev zlib1g-dev x11proto-dev libxcb1-dev libxcb-keysyms1-dev libxcb-shm0-dev libxcb-xtest0-dev
   # the Windows files checked with a cross compiler; the package and its checks

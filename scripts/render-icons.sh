@@ -59,7 +59,7 @@ done
 # The toolbar paints icons as one-colour silhouettes: every pixel that is not
 # fully transparent becomes opaque. Show them that way, unchecked and checked,
 # beside the plain renders on white and on the black recording bar.
-toolbar=" rectangle circle arrow line feather text mosaic eraser undo redo pin save wrong right fill close "
+toolbar=" rectangle circle arrow line feather text mosaic eraser counter highlighter blur undo redo pin save wrong right fill close "
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 rows=()

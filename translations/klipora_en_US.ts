@@ -318,6 +318,18 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <source>Eraser</source>
         <translation>Eraser</translation>
     </message>
+    <message>
+        <source>Counter</source>
+        <translation>Counter</translation>
+    </message>
+    <message>
+        <source>Highlighter</source>
+        <translation>Highlighter</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>Blur</translation>
+    </message>
 </context>
 <context>
     <name>ImageSaver</name>

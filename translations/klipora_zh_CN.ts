@@ -318,6 +318,18 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
         <source>Eraser</source>
         <translation>橡皮擦</translation>
     </message>
+    <message>
+        <source>Counter</source>
+        <translation>计数器</translation>
+    </message>
+    <message>
+        <source>Highlighter</source>
+        <translation>荧光笔</translation>
+    </message>
+    <message>
+        <source>Blur</source>
+        <translation>模糊</translation>
+    </message>
 </context>
 <context>
     <name>ImageSaver</name>

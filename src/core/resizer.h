@@ -27,6 +27,12 @@ public:
         ROTATE_ANCHOR = 0x1000,
         INSIDE = 0x10000,
         OUTSIDE = 0x20000,
+
+        // Groups of the codes above: an edge strip (a press there moves),
+        // a handle (resizes), and anything that grabs the shape.
+        BORDERS = BORDER_X1 | BORDER_X2 | BORDER_Y1 | BORDER_Y2,
+        ANCHORS = ANCHOR_X1 | ANCHOR_X2 | ANCHOR_Y1 | ANCHOR_Y2 | ANCHOR_X1Y1 | ANCHOR_X1Y2 | ANCHOR_X2Y1 | ANCHOR_X2Y2,
+        GRABBED = BORDERS | ANCHORS | ROTATE_ANCHOR,
     };
 
     // Codes of absolutePosition(), per side of the rectangle on screen.

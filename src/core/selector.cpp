@@ -270,7 +270,7 @@ void Selector::mousePressEvent(QMouseEvent* event)
         if (pressCode == Resizer::INSIDE) {
             moveStartPoint = moveEndPoint = pos;
             status = MOVING;
-        } else if (pressCode & 0x1fff) {
+        } else if (pressCode & Resizer::GRABBED) {
             resizeStartPoint = resizeEndPoint = pos;
             status = RESIZING;
         }

@@ -2,22 +2,15 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDateTime>
 #include <QDebug>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPolygon>
-#include <QScreen>
 #include <QShortcut>
-#include <QTimer>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include "core/config.h"
 #include "core/desktopgrab.h"
@@ -26,17 +19,13 @@
 #include "core/imagesaver.h"
 #include "core/placement.h"
 #include "core/screenlayout.h"
-#include "core/windowstack.h"
 #include "snip/magnifier.h"
 #include "snip/textedit.h"
+#include "snip/tools/tool.h"
+#include "snip/tools/toolregistry.h"
 #include "widgets/imageeditmenu.h"
 
 namespace {
-
-QPen framePen(Qt::PenStyle style, qreal width = 1.0)
-{
-    return QPen(QBrush(Qt::black, Qt::SolidPattern), width, style, Qt::SquareCap, Qt::BevelJoin);
-}
 
 // A pixmap's extent in the logical coordinates it is painted in.
 QRect logicalRect(const QPixmap& pixmap)
@@ -51,27 +40,11 @@ QRect boundingRect(const QVector<QPoint>& points)
     return QPolygon(points).boundingRect();
 }
 
-Resizer textBox(const PaintCommand& command)
-{
-    const QRect r = command.editor() ? command.editor()->geometry().adjusted(-5, -5, 5, 5) : QRect();
-    Resizer box;
-    box.setRect(r);
-    box.borderWidth = 5;
-    return box;
-}
-
-const QCursor& rotateCursor()
-{
-    static const QCursor cursor(
-        QPixmap(QStringLiteral(":/icon/res/rotate")).scaled(22, 22, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-        11, 11);
-    return cursor;
-}
-
 } // namespace
 
 ScreenShoter::ScreenShoter(QWidget* parent)
     : Selector(parent)
+    , cursor_(this)
 {
     // The overlay paints its own canvas from the grab taken in start().
     paintsCanvas = true;
@@ -80,8 +53,17 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     menu_->hide();
     menu_->adjustSize();
     magnifier_ = new Magnifier(this);
-    circleCursor_ = new CircleCursor(20, this);
     canvas_ = QPixmap(size());
+    dialogs_ = new OverlayDialogs(
+        this,
+        [this] {
+            QList<QWidget*> windows{ menu_ };
+            for (Graph t : ImageEditMenu::tools())
+                windows.append(menu_->optionMenu(t));
+            return windows;
+        },
+        [this]() -> QWidget* { return current_ ? current_->editor() : nullptr; });
+    connect(dialogs_, &OverlayDialogs::opened, magnifier_, &QWidget::hide);
 
     connect(menu_, &ImageEditMenu::save, this, &ScreenShoter::save);
     connect(menu_, &ImageEditMenu::ok, this, &ScreenShoter::copy);
@@ -91,7 +73,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(menu_, &ImageEditMenu::redo, this, &ScreenShoter::redo);
     connect(menu_, &ImageEditMenu::paint, this, &ScreenShoter::selectTool);
     connect(menu_, &ImageEditMenu::changed, this, &ScreenShoter::changeOption);
-    connect(menu_, &ImageEditMenu::dialogOpening, this, &ScreenShoter::openingColorDialog);
+    connect(menu_, &ImageEditMenu::dialogOpening, dialogs_, &OverlayDialogs::watch);
 
     connect(&undo_, &CommandStack::increased, this, [this] {
         if (restoring_)
@@ -164,22 +146,8 @@ void ScreenShoter::registerShortcuts()
     });
     add(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { undo(); });
     add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { redo(); });
-    add(QKeySequence(Qt::Key_PageUp), [this] {
-        const int count = int(history_.size());
-        if (historyIndex_ < 0 || historyIndex_ >= count)
-            return;
-        restoreHistory(historyIndex_);
-        if (historyIndex_ > 0)
-            --historyIndex_;
-    });
-    add(QKeySequence(Qt::Key_PageDown), [this] {
-        const int count = int(history_.size());
-        if (historyIndex_ < 0 || historyIndex_ >= count)
-            return;
-        restoreHistory(historyIndex_);
-        if (historyIndex_ < count - 1)
-            ++historyIndex_;
-    });
+    add(QKeySequence(Qt::Key_PageUp), [this] { restoreHistory(history_.stepBack()); });
+    add(QKeySequence(Qt::Key_PageDown), [this] { restoreHistory(history_.stepForward()); });
     add(QKeySequence(Qt::CTRL | Qt::Key_C), [this] {
         if (Selector::status > SELECTING)
             return;
@@ -222,10 +190,7 @@ void ScreenShoter::exit()
         return;
     }
     // Text boxes of commands kept by the history must not show up again.
-    for (const Command& command : undo_.commands()) {
-        if (command->editor())
-            command->editor()->hide();
-    }
+    hideEditors();
     if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && grabber != this && isAncestorOf(grabber))
         grabber->releaseKeyboard();
     undo_.clear();
@@ -238,10 +203,18 @@ void ScreenShoter::exit()
     flags_ = 0;
     magnifier_->hide();
     unsetCursor();
-    circleWidth_ = hoverCursorCode_ = -1;
+    cursor_.forget();
     Selector::exit();
     // Only the grab outlives the overlay; the canvas is made again from it.
     canvas_ = QPixmap();
+}
+
+void ScreenShoter::hideEditors()
+{
+    for (const Command& command : undo_.commands()) {
+        if (command->editor())
+            command->editor()->hide();
+    }
 }
 
 QRect ScreenShoter::snippedRect() const
@@ -271,14 +244,7 @@ void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
     ImageSaver::copy(snippedImage().toImage(), snippedDeviceRect().topLeft());
-
-    HistoryEntry entry{ PackedImage(screenshot_.toImage()), screenshot_.cacheKey(), r, undo_.commands() };
-    entry.ratio = screenshot_.devicePixelRatio();
-    entry.screenshot.pack();
-    history_.push_back(std::move(entry));
-    while (int(history_.size()) > HISTORY_LIMIT)
-        history_.erase(history_.begin());
-    historyIndex_ = int(history_.size()) - 1;
+    history_.add(screenshot_, r, undo_.commands());
 }
 
 void ScreenShoter::copy()
@@ -301,9 +267,9 @@ void ScreenShoter::save()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // The toolkit's own dialog: a desktop's native one could not be kept above the overlay.
         dialog.setOption(QFileDialog::DontUseNativeDialog);
-        beginDialog(&dialog);
+        dialogs_->begin(&dialog);
         const bool accepted = dialog.exec() == QDialog::Accepted;
-        endDialog(&dialog);
+        dialogs_->end(&dialog);
         if (accepted) {
             name = dialog.selectedFiles().value(0);
             filter = dialog.selectedNameFilter();
@@ -323,91 +289,6 @@ void ScreenShoter::save()
     emit SHOW_MESSAGE(QStringLiteral("Klipora<PICTURE>"), tr("Path: ") + name);
     snipped();
     exit();
-}
-
-void ScreenShoter::openingColorDialog(QDialog* dialog)
-{
-    // Like the save dialog, it owns the input until it closes.
-    dialog->setWindowModality(Qt::ApplicationModal);
-    beginDialog(dialog);
-    connect(dialog, &QDialog::finished, this, &ScreenShoter::colorDialogFinished, Qt::UniqueConnection);
-}
-
-void ScreenShoter::colorDialogFinished()
-{
-    if (auto* dialog = qobject_cast<QDialog*>(sender()))
-        endDialog(dialog);
-}
-
-void ScreenShoter::beginDialog(QDialog* dialog)
-{
-    if (dialogs_.contains(dialog))
-        return;
-    dialogs_.append(dialog);
-    magnifier_->hide();
-    // The overlay, or a text box being edited, holds the keyboard: typed keys
-    // and Escape must reach the dialog.
-    if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && (grabber == this || isAncestorOf(grabber)))
-        grabber->releaseKeyboard();
-    if (QWidget* grabber = QWidget::mouseGrabber(); grabber && (grabber == this || isAncestorOf(grabber)))
-        grabber->releaseMouse();
-    dialog->installEventFilter(this);
-    // The window manager may put the dialog's frame anywhere in the stack
-    // when it maps it; look again a little later.
-    for (int ms : { 100, 400, 1200 })
-        QTimer::singleShot(ms, dialog, [this] { stackUnderDialog(); });
-}
-
-void ScreenShoter::endDialog(QDialog* dialog)
-{
-    dialog->removeEventFilter(this);
-    dialogs_.removeAll(dialog);
-    if (dialogOpen() || !isVisible())
-        return;
-    raise();
-    menu_->raise();
-    for (Graph t : ImageEditMenu::tools()) {
-        if (menu_->optionMenu(t)->isVisible())
-            menu_->optionMenu(t)->raise();
-    }
-    restoreKeyboard(50);
-}
-
-void ScreenShoter::restoreKeyboard(int triesLeft)
-{
-    if (!isVisible() || dialogOpen())
-        return;
-    activateWindow();
-    TextEdit* editor = current_ ? current_->editor() : nullptr;
-    if (editor && editor->isVisible()) {
-        editor->setFocus(Qt::OtherFocusReason);
-        editor->grabKeyboard();
-    } else {
-        grabKeyboard();
-    }
-    // The server refuses the grab while the dialog's window is still going away.
-    if (windowHandle() && !windowHandle()->setKeyboardGrabEnabled(true) && triesLeft > 0)
-        QTimer::singleShot(20, this, [this, triesLeft] { restoreKeyboard(triesLeft - 1); });
-}
-
-void ScreenShoter::stackUnderDialog()
-{
-    QDialog* dialog = dialogs_.isEmpty() ? nullptr : dialogs_.last().data();
-    if (!dialog || !dialog->isVisible() || !isVisible())
-        return;
-    // bottom first: each goes right under the dialog, over the one before
-    stackBelow(this, dialog);
-    stackBelow(menu_, dialog);
-    for (Graph t : ImageEditMenu::tools())
-        stackBelow(menu_->optionMenu(t), dialog);
-}
-
-bool ScreenShoter::eventFilter(QObject* watched, QEvent* event)
-{
-    if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && !dialogs_.isEmpty()
-        && watched == dialogs_.last())
-        stackUnderDialog();
-    return Selector::eventFilter(watched, event);
 }
 
 void ScreenShoter::pin()
@@ -487,27 +368,10 @@ void ScreenShoter::requestFullRepaint(PaintType type)
 
 QRect ScreenShoter::footprint(const Command& command) const
 {
-    if (!command)
+    if (!command || !command->tool())
         return QRect();
-    const int m = command->pen().width() / 2 + 6;
-    QRect r;
-    switch (command->type()) {
-    case TEXT:
-        r = command->editor() ? command->editor()->geometry().adjusted(-8, -26, 8, 8) : QRect();
-        return r;
-    case PENCIL:
-    case MOSAIC:
-    case ERASER:
-        r = boundingRect(command->points()) | boundingRect(command->pendingPoints());
-        break;
-    case ARROW:
-        r = command->rect() | boundingRect(command->points());
-        break;
-    default:
-        r = command->rect();
-        break;
-    }
-    return r.adjusted(-m, -m, m, m);
+    const QRect r = command->coveredRect() | command->tool()->frameRect(*command);
+    return r.adjusted(-5, -5, 5, 5);
 }
 
 void ScreenShoter::updateCanvas()
@@ -588,58 +452,15 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (kind_ == PREVIEW && current_)
         current_->draw(&painter, true);
-    if (current_) {
+    if (current_ && current_->tool()) {
         painter.save();
-        drawEditFrame(&painter, current_);
+        current_->tool()->drawFrame(*current_, &painter);
         painter.restore();
     }
     painter.end();
     lastFootprint_ = footprint(current_);
 
     Selector::paintEvent(event);
-}
-
-void ScreenShoter::drawEditFrame(QPainter* p, const Command& command)
-{
-    switch (command->type()) {
-    case RECTANGLE:
-    case ELLIPSE:
-        drawSelector(p, command->resizer());
-        break;
-    case LINE:
-    case ARROW: {
-        const Resizer& g = command->resizer();
-        p->setRenderHint(QPainter::Antialiasing, true);
-        p->setBrush(Qt::NoBrush);
-        p->setPen(framePen(Qt::DashLine));
-        p->drawLine(g.x1, g.y1, g.x2, g.y2);
-        p->setPen(framePen(Qt::SolidLine));
-        p->drawRect(QRect(g.x1 - 2, g.y1 - 2, 5, 5));
-        p->drawRect(QRect(g.x2 - 2, g.y2 - 2, 5, 5));
-        break;
-    }
-    case TEXT: {
-        const Resizer box = textBox(*command);
-        const QRect r = box.rect();
-        p->save();
-        p->setPen(QPen(QBrush(QColor("#333")), 2.0, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
-        p->setBrush(QBrush(Qt::white, Qt::SolidPattern));
-        p->setRenderHint(QPainter::Antialiasing, true);
-        const QPoint knob((box.x1 + box.x2) / 2, box.minY() - 10);
-        p->drawEllipse(QRect(knob.x() - 4, knob.y() - 4, 9, 9));
-        p->restore();
-        p->setRenderHint(QPainter::Antialiasing, false);
-        p->setBrush(Qt::NoBrush);
-        p->setPen(framePen(Qt::DashLine));
-        p->drawRect(r);
-        p->setPen(framePen(Qt::SolidLine));
-        for (const QPoint& c : { r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight() })
-            p->drawRect(QRect(c.x() - 2, c.y() - 2, 5, 5));
-        break;
-    }
-    default:
-        break;
-    }
 }
 
 void ScreenShoter::setCurrent(const Command& command)
@@ -681,6 +502,9 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
         Selector::mousePressEvent(event);
         return;
     }
+    // What the last mark still owes the canvas goes there before the next
+    // one takes over as the current command.
+    updateCanvas();
     const QPoint pos = pointerPixel(event);
     setCurrent(nullptr);
     // Dropping an empty command may have emptied the stack and freed the
@@ -696,11 +520,11 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
     }
 
     const int c = hoverCode_;
-    if (hovered_ && (c & 0xF)) {
+    if (hovered_ && (c & Resizer::BORDERS)) {
         lastMovePoint_ = pos;
         setCurrent(hovered_);
         flags_ |= OP_MOVING;
-    } else if (hovered_ && (c & 0xFF0)) {
+    } else if (hovered_ && (c & Resizer::ANCHORS)) {
         lastResizePoint_ = pos;
         setCurrent(hovered_);
         flags_ |= OP_RESIZING;
@@ -708,45 +532,43 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
         setCurrent(hovered_);
         flags_ |= OP_ROTATING;
     } else {
-        const Graph t = Graph(flags_ & TOOL_MASK);
-        QPen pen = menu_->pen(t);
-        const bool fill = menu_->fill(t);
-        Command command;
-        switch (t) {
-        case RECTANGLE:
-        case ELLIPSE:
-        case LINE:
-        case PENCIL:
-        case ARROW:
-            command = std::make_shared<PaintCommand>(t, pen, fill, pos);
-            break;
-        case MOSAIC:
-            pen.setBrush(QBrush(pixelate(canvas_.toImage())));
-            command = std::make_shared<PaintCommand>(t, pen, false, pos);
-            break;
-        case ERASER:
-            pen.setBrush(QBrush(screenshot_));
-            command = std::make_shared<PaintCommand>(t, pen, false, pos);
-            break;
-        case TEXT:
-            command = std::make_shared<PaintCommand>(t, pen, false, pos, this);
-            command->setFont(menu_->font(TEXT));
-            break;
-        default:
-            qCritical() << "Error type:" << int(t);
-            break;
-        }
-        if (command) {
-            hovered_ = command;
-            setCurrent(command);
-            undo_.push(command);
-            redo_.clear();
-            connect(command.get(), &PaintCommand::modified, this, &ScreenShoter::modified);
-            requestCanvas(PREVIEW, footprint(command));
-            flags_ |= OP_CREATING;
-        }
+        createCommand(pos);
     }
     Selector::mousePressEvent(event);
+}
+
+const Tool* ScreenShoter::activeTool() const
+{
+    return toolregistry::find(Graph(flags_ & TOOL_MASK));
+}
+
+void ScreenShoter::createCommand(const QPoint& pos)
+{
+    const Graph t = Graph(flags_ & TOOL_MASK);
+    const Tool* tool = activeTool();
+    if (!tool) {
+        qCritical() << "Error type:" << int(t);
+        return;
+    }
+    ToolInput input;
+    input.pos = pos;
+    input.pen = menu_->pen(t);
+    input.fill = menu_->fill(t);
+    input.font = menu_->font(t);
+    input.parent = this;
+    input.canvas = [this] { return canvas_.toImage(); };
+    input.screenshot = screenshot_;
+    input.commands = undo_.commands();
+    const Command command = tool->create(input);
+    if (!command)
+        return;
+    hovered_ = command;
+    setCurrent(command);
+    undo_.push(command);
+    redo_.clear();
+    connect(command.get(), &PaintCommand::modified, this, &ScreenShoter::modified);
+    requestCanvas(PREVIEW, footprint(command));
+    flags_ |= OP_CREATING;
 }
 
 void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
@@ -755,7 +577,7 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
     if (event->buttons() & Qt::LeftButton) {
         if (Selector::status == LOCKED && hovered_) {
             if (flags_ & OP_CREATING) {
-                hovered_->addPoint(pos);
+                hovered_->addPoint(pos, event->modifiers());
             } else if (flags_ & OP_MOVING) {
                 hovered_->move(pos - lastMovePoint_);
                 lastMovePoint_ = pos;
@@ -769,14 +591,7 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
             undo_.clear();
         }
     }
-
-    const Graph tool = Graph(flags_ & TOOL_MASK);
-    if (tool == MOSAIC || tool == ERASER) {
-        setCircleCursor(qMin(menu_->pen(tool).width(), CircleCursor::MAX_WIDTH));
-    } else if (!event->buttons() && Selector::status == LOCKED) {
-        hitTest(pos);
-        setHoverCursor();
-    }
+    updateCursor(pos, event->buttons());
 
     switch (Selector::status) {
     case CAPTURED:
@@ -798,12 +613,23 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
     Selector::mouseMoveEvent(event);
 }
 
+void ScreenShoter::updateCursor(const QPoint& pos, Qt::MouseButtons buttons)
+{
+    const Tool* tool = activeTool();
+    if (tool && tool->brushCursor()) {
+        cursor_.showBrush(qMin(menu_->pen(tool->type()).width(), CircleCursor::MAX_WIDTH));
+    } else if (!buttons && Selector::status == LOCKED) {
+        hitTest(pos);
+        cursor_.showHover(hovered_ ? hoverCode_ : 0);
+    }
+}
+
 void ScreenShoter::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && Selector::status == LOCKED) {
         if ((flags_ & OP_MASK) == OP_CREATING && current_) {
             // A stroke is already on the canvas; only its last points are due.
-            if (PaintCommand::isStroke(current_->type()))
+            if (current_->tool() && current_->tool()->incremental())
                 modified(DRAW_INCREMENT);
             else
                 requestCanvas(DRAW_COMMAND, QRegion(lastFootprint_) | footprint(current_));
@@ -815,15 +641,11 @@ void ScreenShoter::mouseReleaseEvent(QMouseEvent* event)
 
 void ScreenShoter::wheelEvent(QWheelEvent* event)
 {
+    // the round brushes only
     const int n = event->angleDelta().y() / 120;
-    const int tool = flags_ & TOOL_MASK;
-    Graph t = Graph(0);
-    if (tool == ERASER)
-        t = ERASER;
-    else if (tool == MOSAIC)
-        t = MOSAIC;
-    if (t)
-        menu_->setWidth(t, qMin(menu_->pen(t).width() + n, CircleCursor::MAX_WIDTH));
+    const Tool* tool = activeTool();
+    if (tool && tool->brushCursor())
+        menu_->setWidth(tool->type(), qMin(menu_->pen(tool->type()).width() + n, CircleCursor::MAX_WIDTH));
 }
 
 void ScreenShoter::keyPressEvent(QKeyEvent* event)
@@ -847,117 +669,12 @@ void ScreenShoter::hitTest(const QPoint& p)
     hoverCode_ = 0;
     hovered_.reset();
     for (const Command& command : undo_.commands()) {
-        const Resizer& g = command->resizer();
-        bool hit = false;
-        switch (command->type()) {
-        case RECTANGLE: {
-            const int c = g.position(p);
-            hoverCode_ = c;
-            hit = c & 0x1FFF;
-            break;
-        }
-        case ELLIPSE: {
-            const QRect r = command->rect();
-            if (QRegion(r.adjusted(-2, -2, 2, 2), QRegion::Ellipse).contains(p)
-                && !QRegion(r.adjusted(2, 2, -2, -2), QRegion::Ellipse).contains(p)) {
-                hoverCode_ = 15;
-                hit = true;
-            } else {
-                const int c = g.position(p);
-                hoverCode_ = c;
-                hit = c & 0xFF0;
-            }
-            break;
-        }
-        case LINE:
-        case ARROW: {
-            const QRect s(g.x1 - 2, g.y1 - 2, 5, 5);
-            const QRect e(g.x2 - 2, g.y2 - 2, 5, 5);
-            if (s.contains(p)) {
-                hoverCode_ = Resizer::ANCHOR_X1Y1;
-                hit = true;
-            } else if (e.contains(p)) {
-                hoverCode_ = Resizer::ANCHOR_X2Y2;
-                hit = true;
-            } else if (QPolygon({ s.topLeft(), s.bottomRight(), e.bottomRight(), e.topLeft() })
-                           .containsPoint(p, Qt::OddEvenFill)) {
-                hoverCode_ = 15;
-                hit = true;
-            }
-            break;
-        }
-        case TEXT: {
-            Resizer box = textBox(*command);
-            box.rotatable = true;
-            int c = box.position(p);
-            if (c == Resizer::ANCHOR_X1 || c == Resizer::ANCHOR_X2 || c == Resizer::ANCHOR_Y1
-                || c == Resizer::ANCHOR_Y2 || c == Resizer::INSIDE)
-                c = 15;
-            hoverCode_ = c;
-            hit = (c & 0x1FFF) || c == Resizer::ROTATE_ANCHOR;
-            break;
-        }
-        default:
-            break;
-        }
-        if (hit) {
+        if (const int code = command->hitTest(p)) {
+            hoverCode_ = code;
             hovered_ = command;
             return;
         }
     }
-}
-
-Qt::CursorShape ScreenShoter::cursorShapeFor(int code)
-{
-    switch (code) {
-    case 1:
-    case 2:
-    case 4:
-    case 8:
-    case 15:
-        return Qt::SizeAllCursor;
-    case 16:
-    case 32:
-        return Qt::SizeHorCursor;
-    case 64:
-    case 128:
-        return Qt::SizeVerCursor;
-    case 256:
-    case 2048:
-        return Qt::SizeFDiagCursor;
-    case 512:
-    case 1024:
-        return Qt::SizeBDiagCursor;
-    case Resizer::ROTATE_ANCHOR:
-        return Qt::BitmapCursor;
-    default:
-        return Qt::CrossCursor;
-    }
-}
-
-void ScreenShoter::setHoverCursor()
-{
-    const int code = hovered_ ? hoverCode_ : 0;
-    if (code == hoverCursorCode_)
-        return;
-    hoverCursorCode_ = code;
-    circleWidth_ = -1;
-    const Qt::CursorShape shape = cursorShapeFor(code);
-    if (shape == Qt::BitmapCursor)
-        setCursor(rotateCursor());
-    else
-        setCursor(shape);
-}
-
-void ScreenShoter::setCircleCursor(int width)
-{
-    if (width == circleWidth_)
-        return;
-    circleWidth_ = width;
-    hoverCursorCode_ = -1;
-    circleCursor_->setWidth(width);
-    const QPixmap image = circleCursor_->pixmap();
-    setCursor(QCursor(image, image.width() / 2, image.height() / 2));
 }
 
 void ScreenShoter::selectTool(Graph t)
@@ -976,27 +693,23 @@ void ScreenShoter::selectTool(Graph t)
     current_.reset();
     takeKeyboardBack();
     lastFootprint_ = QRect();
-    if (t == MOSAIC || t == ERASER) {
-        setCircleCursor(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
-    } else {
-        circleWidth_ = hoverCursorCode_ = -1;
-        setCursor(Qt::CrossCursor);
-    }
+    const Tool* tool = activeTool();
+    if (tool && tool->brushCursor())
+        cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
+    else
+        cursor_.showCross();
     update();
 }
 
 void ScreenShoter::changeOption(Graph t)
 {
-    if (current_ && current_->type() == t && t != MOSAIC && t != ERASER) {
-        current_->setPen(menu_->pen(t));
-        emit current_->modified(REDRAW_ALL);
-        current_->setFill(menu_->fill(t));
-        emit current_->modified(REDRAW_ALL);
-    }
-    if (t == MOSAIC || t == ERASER)
-        setCircleCursor(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
-    if (current_ && current_->type() == t && t == TEXT)
-        current_->setFont(menu_->font(TEXT));
+    const Tool* tool = toolregistry::find(t);
+    if (!tool)
+        return;
+    if (current_ && current_->type() == t)
+        tool->applyOptions(*current_, menu_->optionMenu(t));
+    if (tool->brushCursor())
+        cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
 }
 
 void ScreenShoter::deleteCurrent()
@@ -1016,22 +729,16 @@ void ScreenShoter::deleteCurrent()
 
 void ScreenShoter::restoreHistory(int index)
 {
-    if (index < 0 || index >= int(history_.size()))
+    if (index < 0 || index >= int(history_.entries().size()))
         return;
-    const HistoryEntry entry = history_[size_t(index)];
-    if (entry.screenshotKey != screenshot_.cacheKey() || screenshot_.isNull()) {
-        screenshot_ = QPixmap::fromImage(entry.screenshot.toImage());
-        screenshot_.setDevicePixelRatio(entry.ratio);
-    }
+    const HistoryEntry entry = history_.entries()[size_t(index)];
+    screenshot_ = SnipHistory::screenshotOf(entry, screenshot_);
     box.x1 = entry.rect.left();
     box.y1 = entry.rect.top();
     box.x2 = entry.rect.right();
     box.y2 = entry.rect.bottom();
 
-    for (const Command& command : undo_.commands()) {
-        if (command->editor())
-            command->editor()->hide();
-    }
+    hideEditors();
     current_.reset();
     takeKeyboardBack();
     hovered_.reset();

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-#include <QList>
 #include <QPixmap>
-#include <QPointer>
 #include <QPoint>
 #include <QRegion>
 #include <QSystemTrayIcon>
@@ -12,14 +9,16 @@
 #include <memory>
 #include <vector>
 
-#include "core/packedimage.h"
 #include "core/selector.h"
 #include "snip/commandstack.h"
+#include "snip/overlaycursor.h"
+#include "snip/overlaydialogs.h"
+#include "snip/sniphistory.h"
 #include "snip/paintcommand.h"
 
-class CircleCursor;
 class ImageEditMenu;
 class Magnifier;
+class Tool;
 
 // The screenshot overlay: freezes the desktop, lets the user pick a region,
 // annotate it with the toolbar's tools, then copy, save or pin the result.
@@ -31,17 +30,7 @@ class ScreenShoter : public Selector
 public:
     using Command = std::shared_ptr<PaintCommand>;
 
-    struct HistoryEntry
-    {
-        // compressed in the background; the screenshot it was taken from is
-        // used directly while it is still the current one
-        PackedImage screenshot;
-        qint64 screenshotKey = 0;
-        QRect rect;
-        std::vector<Command> commands;
-        // device pixels per logical pixel of the screenshot
-        qreal ratio = 1;
-    };
+    using HistoryEntry = SnipHistory::Entry;
 
     // Tool flags: the active tool in the low bits, then the drag operation.
     enum ToolFlags {
@@ -54,18 +43,14 @@ public:
         OP_MASK = OP_CREATING | OP_MOVING | OP_RESIZING | OP_ROTATING,
     };
 
-    // Every entry holds a full desktop (about 33 MB raw on a 4K desktop, a
-    // third of that or less compressed), so only the last few snips are kept.
-    static constexpr int HISTORY_LIMIT = 5;
+    static constexpr int HISTORY_LIMIT = SnipHistory::LIMIT;
 
     explicit ScreenShoter(QWidget* parent = nullptr);
 
     void warmUp() override;
 
-    // The canvas cut to the selection, right and bottom edges included, at
-    // full device resolution.
+    // The canvas cut to the selection, right and bottom edges included.
     QPixmap snippedImage();
-    // The selection in logical coordinates.
     QRect snippedRect() const;
     // The selection in device pixels: where the snip's pixels were taken.
     QRect snippedDeviceRect() const;
@@ -77,18 +62,14 @@ public:
     void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
     // Whether a dialog of the overlay is open (the overlay then leaves the
     // input to it and cannot close).
-    bool dialogOpen()
-    {
-        dialogs_.removeAll(nullptr);
-        return !dialogs_.isEmpty();
-    }
+    bool dialogOpen() { return dialogs_->isOpen(); }
 
     ImageEditMenu* menu() const { return menu_; }
     Magnifier* magnifier() const { return magnifier_; }
     const CommandStack& undoStack() const { return undo_; }
     const CommandStack& redoStack() const { return redo_; }
-    const std::vector<HistoryEntry>& history() const { return history_; }
-    int historyIndex() const { return historyIndex_; }
+    const std::vector<HistoryEntry>& history() const { return history_.entries(); }
+    int historyIndex() const { return history_.index(); }
     Command current() const { return current_; }
     Command hovered() const { return hovered_; }
     int hoverCode() const { return hoverCode_; }
@@ -104,7 +85,7 @@ public:
     // Hit test of the commands at p, oldest first; sets the hovered command
     // and hover code.
     void hitTest(const QPoint& p);
-    static Qt::CursorShape cursorShapeFor(int hoverCode);
+    static Qt::CursorShape cursorShapeFor(int hoverCode) { return OverlayCursor::shapeFor(hoverCode); }
 
 signals:
     void FIX_IMAGE(QPixmap image, QPoint pos);
@@ -140,22 +121,17 @@ private:
     void updateCanvas();
     // The grab with every command but skip drawn on it, within area.
     void redrawCanvas(const QRegion& area, const PaintCommand* skip);
-    void drawEditFrame(QPainter* painter, const Command& command);
     void setCurrent(const Command& command);
     void takeKeyboardBack();
+    void createCommand(const QPoint& pos);
     void selectTool(Graph t);
     void changeOption(Graph t);
     void restoreHistory(int index);
     void deleteCurrent();
-    void setCircleCursor(int width);
-    void setHoverCursor();
-    void openingColorDialog(QDialog* dialog);
-    void colorDialogFinished();
-    void beginDialog(QDialog* dialog);
-    void endDialog(QDialog* dialog);
-    void stackUnderDialog();
-    void restoreKeyboard(int triesLeft);
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEditors();
+    // The cursor for the active tool, or for what is under the mouse.
+    void updateCursor(const QPoint& pos, Qt::MouseButtons buttons);
+    const Tool* activeTool() const;
     // The area a command covers on the widget, frame and handles included.
     QRect footprint(const Command& command) const;
     // Records canvas work of the given kind and what it touches on screen.
@@ -173,10 +149,8 @@ private:
     QPoint lastResizePoint_;
     CommandStack undo_;
     CommandStack redo_;
-    CircleCursor* circleCursor_ = nullptr;
     QPixmap canvas_;
-    std::vector<HistoryEntry> history_;
-    int historyIndex_ = 0;
+    SnipHistory history_;
     PaintType kind_ = REFRESH;
 
     // The canvas work of kind_ is done once; repeating it would only draw
@@ -186,8 +160,7 @@ private:
     QRegion canvasArea_;
     QRect lastFootprint_;
     bool restoring_ = false;
-    int circleWidth_ = -1;
-    int hoverCursorCode_ = -1;
     SaveNameProvider saveName_;
-    QList<QPointer<QDialog>> dialogs_;
+    OverlayDialogs* dialogs_ = nullptr;
+    OverlayCursor cursor_;
 };

@@ -6,51 +6,36 @@
 #include "core/placement.h"
 #include "core/screenlayout.h"
 
-#include "widgets/arroweditmenu.h"
+#include "snip/tools/tool.h"
+#include "snip/tools/toolregistry.h"
 #include "widgets/buttongroup.h"
 #include "widgets/colordialogbutton.h"
-#include "widgets/erasemenu.h"
 #include "widgets/fontmenu.h"
-#include "widgets/graphmenu.h"
 #include "widgets/iconbutton.h"
-#include "widgets/lineeditmenu.h"
 
 const QVector<Graph>& ImageEditMenu::tools()
 {
-    static const QVector<Graph> order{ RECTANGLE, ELLIPSE, ARROW, LINE, PENCIL, TEXT, MOSAIC, ERASER };
+    static const QVector<Graph> order = [] {
+        QVector<Graph> types;
+        for (const Tool* tool : toolregistry::tools())
+            types.append(tool->type());
+        return types;
+    }();
     return order;
 }
 
 ImageEditMenu::ImageEditMenu(QWidget* parent)
     : EditMenu(parent)
 {
-    struct Tool
-    {
-        Graph type;
-        const char* icon;
-        const char* tip;
-        EditMenu* menu;
-    };
-    const Tool tools[] = {
-        { RECTANGLE, ":/icon/res/rectangle", QT_TR_NOOP("Rectangle"), new GraphMenu(this) },
-        { ELLIPSE, ":/icon/res/circle", QT_TR_NOOP("Ellipse"), new GraphMenu(this) },
-        { ARROW, ":/icon/res/arrow", QT_TR_NOOP("Arrow"), new ArrowEditMenu(this) },
-        { LINE, ":/icon/res/line", QT_TR_NOOP("Line"), new LineEditMenu(this) },
-        { PENCIL, ":/icon/res/feather", QT_TR_NOOP("Pencil"), new LineEditMenu(this) },
-        { TEXT, ":/icon/res/text", QT_TR_NOOP("Text"), new FontMenu(this) },
-        { MOSAIC, ":/icon/res/mosaic", QT_TR_NOOP("Mosaic"), new EraseMenu(this) },
-        { ERASER, ":/icon/res/eraser", QT_TR_NOOP("Eraser"), new EraseMenu(this) },
-    };
-
     group_ = new ButtonGroup(this);
-    for (const Tool& tool : tools) {
-        const Graph t = tool.type;
-        EditMenu* menu = tool.menu;
+    for (const Tool* tool : toolregistry::tools()) {
+        const Graph t = tool->type();
+        EditMenu* menu = tool->createMenu(this);
         menu->hide();
         menus_.insert(t, menu);
 
-        IconButton* button = makeButton(QString::fromLatin1(tool.icon), true);
-        tips_.insert(button, tool.tip);
+        IconButton* button = makeButton(tool->icon(), true);
+        tips_.insert(button, tool->tip());
         addButton(button);
         toolButtons_.insert(t, button);
         group_->addButton(button);
@@ -159,24 +144,14 @@ QPen ImageEditMenu::pen(Graph t) const
 
 bool ImageEditMenu::fill(Graph t) const
 {
-    switch (t) {
-    case RECTANGLE:
-    case ELLIPSE:
-    case LINE:
-    case PENCIL:
-    case TEXT:
-        return menus_.value(t)->fill();
-    case ARROW:
-        return true;
-    default:
-        return false;
-    }
+    const Tool* tool = toolregistry::find(t);
+    return tool && tool->fill(menus_.value(t));
 }
 
 QFont ImageEditMenu::font(Graph t) const
 {
-    if (t == TEXT)
-        return static_cast<const FontMenu*>(menus_.value(TEXT))->font();
+    if (const auto* fonts = qobject_cast<const FontMenu*>(menus_.value(t)))
+        return fonts->font();
     return QFont();
 }
 

@@ -12,8 +12,8 @@
 class ButtonGroup;
 class IconButton;
 
-// The annotation toolbar: eight tools, each with its option menu, then undo
-// and redo, pin and save, cancel and accept. It answers which pen, fill and
+// The annotation toolbar: the registered tools, each with its option menu,
+// then undo and redo, pin and save, cancel and accept. It answers which pen, fill and
 // font a tool has and announces every tool and option change.
 class ImageEditMenu : public EditMenu, public Retranslatable
 {
@@ -34,7 +34,7 @@ public:
     void setSubmenusAbove(bool above) { submenusAbove_ = above; }
     bool submenusAbove() const { return submenusAbove_; }
 
-    // The eight tools in toolbar order.
+    // The tools in toolbar order.
     static const QVector<Graph>& tools();
     IconButton* toolButton(Graph t) const { return toolButtons_.value(t); }
     EditMenu* optionMenu(Graph t) const { return menus_.value(t); }

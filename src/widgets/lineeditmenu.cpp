@@ -24,3 +24,11 @@ LineEditMenu::LineEditMenu(QWidget* parent)
         emit changed();
     });
 }
+
+void LineEditMenu::setStart(int width, const QColor& colour)
+{
+    width_->setValue(width);
+    panel_->setColor(colour);
+    pen_.setWidth(width_->value());
+    pen_.setColor(colour);
+}

@@ -12,6 +12,9 @@ class LineEditMenu : public EditMenu
 public:
     explicit LineEditMenu(QWidget* parent = nullptr);
 
+    // Width and colour a tool starts with other than 3 and the panel's red.
+    void setStart(int width, const QColor& colour);
+
     WidthButton* widthButton() const { return width_; }
     ColorPanel* colorPanel() const { return panel_; }
 

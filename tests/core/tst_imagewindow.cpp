@@ -620,12 +620,13 @@ private slots:
 
     void editShowsTheToolbarUnderTheImageAndBlocksTheMouse()
     {
-        ImageWindow* w = pin(patternImage(300, 200), QPoint(200, 150));
+        // far enough right for the whole toolbar to fit right-aligned under it
+        ImageWindow* w = pin(patternImage(300, 200), QPoint(700, 150));
         QVERIFY(w);
-        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(190, 140, 320, 220), WAIT_MS);
+        QTRY_COMPARE_WITH_TIMEOUT(xGeometry(w->winId()), QRect(690, 140, 320, 220), WAIT_MS);
 
         // "Edit" from the context menu, clicked as a user would
-        QVERIFY(pointAt(QPoint(350, 250)));
+        QVERIFY(pointAt(QPoint(850, 250)));
         QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("3")}));
         QTRY_VERIFY_WITH_TIMEOUT(visibleMenu(w), WAIT_MS);
         QMenu* menu = visibleMenu(w);
@@ -639,21 +640,21 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), WAIT_MS);
         QVERIFY(w->isEditing());
         QVERIFY(bar->width() > 300); // the whole row, not a default-sized box
-        // right end one pixel short of the image's right edge (499), top 5
+        // right end one pixel short of the image's right edge (999), top 5
         // pixels under its last row (349)
-        const QRect expected(QPoint(509 - 10 - bar->width(), 359 + 5 - 10), bar->size());
+        const QRect expected(QPoint(1009 - 10 - bar->width(), 359 + 5 - 10), bar->size());
         QTRY_COMPARE_WITH_TIMEOUT(xGeometry(bar->winId()), expected, WAIT_MS);
         QVERIFY(!bar->submenusAbove());
 
         // the wheel and a drag leave the window alone while editing
-        QVERIFY(pointAt(QPoint(350, 250)));
+        QVERIFY(pointAt(QPoint(850, 250)));
         QVERIFY(wheel(4, 5));
         QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
-        QVERIFY(pointAt(QPoint(420, 300)));
+        QVERIFY(pointAt(QPoint(920, 300)));
         QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
         QTest::qWait(300);
         QCOMPARE(w->zoom(), 1.0);
-        QCOMPARE(xGeometry(w->winId()), QRect(190, 140, 320, 220));
+        QCOMPARE(xGeometry(w->winId()), QRect(690, 140, 320, 220));
 
         // a tool's option menu opens below the toolbar
         QVERIFY(clickOn(bar->toolButton(RECTANGLE)));

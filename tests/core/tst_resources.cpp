@@ -26,6 +26,7 @@ class TestResources : public QObject
             // annotation toolbar and its option menus
             ":/icon/res/rectangle", ":/icon/res/circle", ":/icon/res/arrow", ":/icon/res/line",
             ":/icon/res/feather", ":/icon/res/text", ":/icon/res/mosaic", ":/icon/res/eraser",
+            ":/icon/res/counter", ":/icon/res/highlighter", ":/icon/res/blur",
             ":/icon/res/undo", ":/icon/res/redo", ":/icon/res/pin", ":/icon/res/save",
             ":/icon/res/wrong", ":/icon/res/right", ":/icon/res/fill",
             // overlay cursor, recording bar, settings title bar
@@ -44,7 +45,8 @@ class TestResources : public QObject
     {
         return {":/icon/res/rectangle", ":/icon/res/circle", ":/icon/res/arrow",
                 ":/icon/res/line",      ":/icon/res/feather", ":/icon/res/text",
-                ":/icon/res/mosaic",    ":/icon/res/eraser", ":/icon/res/undo",
+                ":/icon/res/mosaic",    ":/icon/res/eraser", ":/icon/res/counter",
+                ":/icon/res/highlighter", ":/icon/res/blur", ":/icon/res/undo",
                 ":/icon/res/redo",      ":/icon/res/pin",     ":/icon/res/save",
                 ":/icon/res/wrong",     ":/icon/res/right",   ":/icon/res/fill",
                 ":/icon/res/close"};
@@ -158,7 +160,7 @@ private slots:
         // asks for, and no PNG is left without a drawing.
         const QDir svgDir(QStringLiteral(KLIPORA_SOURCE_DIR "/resources/icon/svg"));
         const QStringList svgs = svgDir.entryList({"*.svg"}, QDir::Files, QDir::Name);
-        QCOMPARE(svgs.size(), 32);
+        QCOMPARE(svgs.size(), 35);
         const QRegularExpression sizeRe(
             QStringLiteral("<svg[^>]*\\swidth=\"(\\d+)\"[^>]*\\sheight=\"(\\d+)\""));
         QSet<QString> drawn;

@@ -22,6 +22,7 @@
 #include "snip/magnifier.h"
 #include "snip/screenshoter.h"
 #include "snip/textedit.h"
+#include "snip/tools/countertool.h"
 #include "testutil.h"
 #include "widgets/colordialogbutton.h"
 #include "widgets/erasemenu.h"
@@ -235,8 +236,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(s->currentStatus(), int(Selector::CAPTURED), 5000);
         QCOMPARE(s->selectedRect(), QRect(QPoint(120, 45), QPoint(520, 345)));
         QTRY_VERIFY_WITH_TIMEOUT(s->menu()->isVisible(), 5000);
-        // Right-aligned under the selection.
-        QCOMPARE(s->menu()->geometry().right(), 520);
+        // Right-aligned under the selection, unless that would push it off the
+        // screen's left edge.
+        QVERIFY(s->menu()->width() > 401);
+        QCOMPARE(s->menu()->x(), 0);
         QCOMPARE(s->menu()->y(), 345 + 3);
 
         QVERIFY(realClick(s->menu()->toolButton(RECTANGLE)));
@@ -279,6 +282,70 @@ private slots:
         QCOMPARE(app.history().back().position, QPoint(120, 45));
         QCOMPARE(app.history().back().image.size(), QSize(401, 301));
         QCOMPARE(int(s->history().size()), 1);
+    }
+
+    void newToolsWithRealInput()
+    {
+        startOverlay();
+        QVERIFY(realDrag(QPoint(100, 100), QPoint(600, 450)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::CAPTURED), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->menu()->isVisible(), 5000);
+
+        // counters: 1, 2; undo the 2, and the next click is a 2 again
+        QVERIFY(realClick(shoter->menu()->toolButton(COUNTER)));
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::LOCKED), 5000);
+        QVERIFY(xdo({ "mousemove", "150", "150", "click", "1" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 1, 5000);
+        QVERIFY(xdo({ "mousemove", "220", "150", "click", "1" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 2, 5000);
+        QVERIFY(xdo({ "key", "ctrl+z" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 1, 5000);
+        QVERIFY(xdo({ "mousemove", "300", "150", "click", "1" }));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 2, 5000);
+        QCOMPARE(CounterTool::number(*shoter->undoStack().top()), 2);
+
+        // a highlighter stroke across, and a blur over the pattern's seam at x = 512
+        QVERIFY(realClick(shoter->menu()->toolButton(HIGHLIGHTER)));
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->menu()->toolButton(HIGHLIGHTER)->isChecked(), 5000);
+        QVERIFY(realDrag(QPoint(150, 250), QPoint(450, 250)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 3, 5000);
+        QVERIFY(realClick(shoter->menu()->toolButton(BLUR)));
+        QTRY_VERIFY_WITH_TIMEOUT(shoter->menu()->toolButton(BLUR)->isChecked(), 5000);
+        QVERIFY(realDrag(QPoint(450, 320), QPoint(580, 430)));
+        QTRY_COMPARE_WITH_TIMEOUT(int(shoter->undoStack().size()), 4, 5000);
+        // the overlay shows them as they will be copied
+        QTRY_VERIFY_WITH_TIMEOUT(isRed(testutil::screenPixel(QPoint(143, 150))), 5000);
+
+        QVERIFY(xdo({ "key", "Return" }));
+        QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 5000);
+        const QImage image = QImage::fromData(clipboardAs("image/png"), "PNG").convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(image.size(), QSize(501, 351));
+        if (const QString dir = qEnvironmentVariable("KLIPORA_TEST_SHOTS"); !dir.isEmpty())
+            image.save(QDir(dir).filePath("new-tools.png"));
+        const auto at = [&](int x, int y) { return image.pixelColor(x - 100, y - 100); };
+
+        // discs where clicked, none where the undone one was
+        QVERIFY(isRed(at(143, 150)));
+        QVERIFY(isRed(at(293, 150)));
+        QCOMPARE(at(213, 150), patternAt(213, 150));
+        QCOMPARE(at(150, 175), patternAt(150, 175));
+
+        // the marker multiplies: red stays, blue drops to about a third
+        for (int x = 200; x <= 400; x += 50) {
+            const QColor was = patternAt(x, 250);
+            const QColor now = at(x, 250);
+            QVERIFY(qAbs(now.red() - was.red()) <= 3);
+            QVERIFY(now.green() <= was.green() + 2);
+            QVERIFY2(now.blue() < was.blue() / 2 + 6, qPrintable(QString::number(x)));
+        }
+        QCOMPARE(at(300, 280), patternAt(300, 280));
+
+        // the seam, a step of 255 in red, is smoothed out; away from the blur it stays
+        QCOMPARE(patternAt(511, 380).red() - patternAt(512, 380).red(), 255);
+        QVERIFY2(qAbs(at(511, 380).red() - at(512, 380).red()) < 40,
+                 qPrintable(QString::number(at(511, 380).red() - at(512, 380).red())));
+        QCOMPARE(at(511, 440), patternAt(511, 440));
+        QCOMPARE(int(shoter->history().back().commands.size()), 4);
     }
 
     void clicksThatDrawNothingLeaveNoMarks()
@@ -553,7 +620,8 @@ private slots:
 
     void movingTheSelectionDropsUndoneCommands()
     {
-        startWithSelection(QRect(QPoint(100, 100), QPoint(499, 399)));
+        // wider than the toolbar, so it can stay right-aligned
+        startWithSelection(QRect(QPoint(100, 100), QPoint(799, 399)));
         ScreenShoter* s = shoter.get();
         chooseTool(LINE);
         drag(s, QPoint(150, 150), QPoint(300, 200));
@@ -562,15 +630,15 @@ private slots:
         QCOMPARE(s->currentStatus(), int(Selector::CAPTURED));
 
         // Resizing keeps what can be redone.
-        drag(s, QPoint(499, 250), QPoint(549, 250));
-        QCOMPARE(s->selectedRect(), QRect(QPoint(100, 100), QPoint(549, 399)));
+        drag(s, QPoint(799, 250), QPoint(849, 250));
+        QCOMPARE(s->selectedRect(), QRect(QPoint(100, 100), QPoint(849, 399)));
         QCOMPARE(int(s->redoStack().size()), 1);
         // The toolbar follows the selection.
-        QCOMPARE(s->menu()->geometry().right(), 549);
+        QCOMPARE(s->menu()->geometry().right(), 849);
 
         // Moving drops it.
         drag(s, QPoint(300, 300), QPoint(320, 310));
-        QCOMPARE(s->selectedRect(), QRect(QPoint(120, 110), QPoint(569, 409)));
+        QCOMPARE(s->selectedRect(), QRect(QPoint(120, 110), QPoint(869, 409)));
         QVERIFY(s->redoStack().commands().empty());
         QVERIFY(s->undoStack().commands().empty());
         QVERIFY(!s->menu()->redoButton()->isEnabled());

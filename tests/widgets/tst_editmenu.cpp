@@ -55,7 +55,9 @@ private slots:
         QVERIFY(menu.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(menu.windowType(), Qt::ToolTip);
 
-        const QStringList tips{ "Rectangle", "Ellipse", "Arrow", "Line", "Pencil", "Text", "Mosaic", "Eraser" };
+        const QStringList tips{ "Rectangle", "Ellipse", "Arrow", "Line",    "Pencil",      "Text",
+                                "Mosaic",    "Eraser",  "Counter", "Highlighter", "Blur" };
+        QCOMPARE(ImageEditMenu::tools().size(), tips.size());
         int lastX = -1;
         for (int i = 0; i < ImageEditMenu::tools().size(); ++i) {
             IconButton* b = menu.toolButton(ImageEditMenu::tools()[i]);
@@ -172,10 +174,15 @@ private slots:
         ImageEditMenu menu;
         for (Graph t : ImageEditMenu::tools()) {
             const QPen p = menu.pen(t);
-            if (t == MOSAIC || t == ERASER) {
+            if (t == MOSAIC || t == ERASER || t == BLUR) {
                 QCOMPARE(p.width(), 15);
                 QCOMPARE(p.capStyle(), Qt::RoundCap);
                 QCOMPARE(p.brush().color(), QColor(Qt::transparent));
+            } else if (t == HIGHLIGHTER) {
+                // a wide yellow marker
+                QCOMPARE(p.width(), 18);
+                QCOMPARE(p.color(), QColor(255, 230, 0));
+                QCOMPARE(qobject_cast<LineEditMenu*>(menu.optionMenu(t))->widthButton()->value(), 18);
             } else {
                 QCOMPARE(p.color(), QColor(Qt::red)); // every tool starts red
             }
@@ -192,7 +199,8 @@ private slots:
         QCOMPARE(menu.pen(Graph(3)), QPen());
 
         QVERIFY(menu.fill(ARROW));
-        for (Graph t : { RECTANGLE, ELLIPSE, LINE, PENCIL, TEXT, MOSAIC, ERASER })
+        QVERIFY(menu.fill(COUNTER)); // a disc, whatever the menu says
+        for (Graph t : { RECTANGLE, ELLIPSE, LINE, PENCIL, TEXT, MOSAIC, ERASER, HIGHLIGHTER, BLUR })
             QVERIFY(!menu.fill(t));
         QCOMPARE(menu.font(RECTANGLE), QFont());
         QCOMPARE(menu.font(TEXT).pixelSize(), 16);

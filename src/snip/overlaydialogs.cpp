@@ -1,0 +1,106 @@
+#include "snip/overlaydialogs.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include "core/windowstack.h"
+
+OverlayDialogs::OverlayDialogs(QWidget* overlay, std::function<QList<QWidget*>()> windows,
+                               std::function<QWidget*()> editor)
+    : QObject(overlay)
+    , overlay_(overlay)
+    , windows_(std::move(windows))
+    , editor_(std::move(editor))
+{
+}
+
+bool OverlayDialogs::isOpen()
+{
+    dialogs_.removeAll(nullptr);
+    return !dialogs_.isEmpty();
+}
+
+void OverlayDialogs::watch(QDialog* dialog)
+{
+    // Like the save dialog, it owns the input until it closes.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    begin(dialog);
+    connect(dialog, &QDialog::finished, this, [this, d = QPointer<QDialog>(dialog)] {
+        if (d)
+            end(d);
+    }, Qt::UniqueConnection);
+}
+
+void OverlayDialogs::begin(QDialog* dialog)
+{
+    if (dialogs_.contains(dialog))
+        return;
+    dialogs_.append(dialog);
+    emit opened();
+    // The overlay, or a text box being edited, holds the keyboard: typed keys
+    // and Escape must reach the dialog.
+    if (QWidget* grabber = QWidget::keyboardGrabber();
+        grabber && (grabber == overlay_ || overlay_->isAncestorOf(grabber)))
+        grabber->releaseKeyboard();
+    if (QWidget* grabber = QWidget::mouseGrabber(); grabber && (grabber == overlay_ || overlay_->isAncestorOf(grabber)))
+        grabber->releaseMouse();
+    dialog->installEventFilter(this);
+    // The window manager may put the dialog's frame anywhere in the stack
+    // when it maps it; look again a little later.
+    for (int ms : { 100, 400, 1200 })
+        QTimer::singleShot(ms, dialog, [this] { stackUnder(); });
+}
+
+void OverlayDialogs::end(QDialog* dialog)
+{
+    dialog->removeEventFilter(this);
+    dialogs_.removeAll(dialog);
+    if (isOpen() || !overlay_->isVisible())
+        return;
+    overlay_->raise();
+    for (QWidget* w : windows_()) {
+        if (w->isVisible())
+            w->raise();
+    }
+    restoreKeyboard(50);
+}
+
+void OverlayDialogs::restoreKeyboard(int triesLeft)
+{
+    if (!overlay_->isVisible() || isOpen())
+        return;
+    overlay_->activateWindow();
+    QWidget* editor = editor_();
+    if (editor && editor->isVisible()) {
+        editor->setFocus(Qt::OtherFocusReason);
+        editor->grabKeyboard();
+    } else {
+        overlay_->grabKeyboard();
+    }
+    // The server refuses the grab while the dialog's window is still going away.
+    QWindow* window = overlay_->windowHandle();
+    if (window && !window->setKeyboardGrabEnabled(true) && triesLeft > 0)
+        QTimer::singleShot(20, this, [this, triesLeft] { restoreKeyboard(triesLeft - 1); });
+}
+
+void OverlayDialogs::stackUnder()
+{
+    QDialog* dialog = dialogs_.isEmpty() ? nullptr : dialogs_.last().data();
+    if (!dialog || !dialog->isVisible() || !overlay_->isVisible())
+        return;
+    // bottom first: each goes right under the dialog, over the one before
+    stackBelow(overlay_, dialog);
+    for (QWidget* w : windows_())
+        stackBelow(w, dialog);
+}
+
+bool OverlayDialogs::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && !dialogs_.isEmpty()
+        && watched == dialogs_.last())
+        stackUnder();
+    return QObject::eventFilter(watched, event);
+}
