@@ -64,6 +64,18 @@
         <translation>shot needs --path FILE or --clipboard</translation>
     </message>
     <message>
+        <source>cannot start Klipora: %1</source>
+        <translation>cannot start Klipora: %1</translation>
+    </message>
+    <message>
+        <source>the running Klipora did not answer: %1</source>
+        <translation>the running Klipora did not answer: %1</translation>
+    </message>
+    <message>
+        <source>Klipora is already running, but does not answer: %1</source>
+        <translation>Klipora is already running, but does not answer: %1</translation>
+    </message>
+    <message>
         <source>Usage:
   klipora                      start in the tray (once: a second start says so and exits)
   klipora snip [--delay MS]    open the screenshot overlay
@@ -73,6 +85,7 @@
   klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
   klipora record [--gif] [--region X,Y,W,H]
                                start or stop a recording; with --region the selector is skipped
+  klipora scroll [--path FILE] a scrolling screenshot of a region, copied and pinned, or saved
   klipora settings | quit      open the settings window | end the running Klipora
   klipora --help | --version
 
@@ -89,6 +102,7 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
   klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
   klipora record [--gif] [--region X,Y,W,H]
                                start or stop a recording; with --region the selector is skipped
+  klipora scroll [--path FILE] a scrolling screenshot of a region, copied and pinned, or saved
   klipora settings | quit      open the settings window | end the running Klipora
   klipora --help | --version
 
@@ -96,18 +110,6 @@ A command reaches the running Klipora and starts one in the background when none
 Escape cancels a --delay countdown.
 Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
 </translation>
-    </message>
-    <message>
-        <source>cannot start Klipora: %1</source>
-        <translation>cannot start Klipora: %1</translation>
-    </message>
-    <message>
-        <source>the running Klipora did not answer: %1</source>
-        <translation>the running Klipora did not answer: %1</translation>
-    </message>
-    <message>
-        <source>Klipora is already running, but does not answer: %1</source>
-        <translation>Klipora is already running, but does not answer: %1</translation>
     </message>
 </context>
 <context>
@@ -282,6 +284,17 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>The GIF could not be made: %1 The recording was kept as %2.</source>
         <translation>The GIF could not be made: %1 The recording was kept as %2.</translation>
+    </message>
+</context>
+<context>
+    <name>GrimGrabber</name>
+    <message>
+        <source>there is no screen to grab</source>
+        <translation>there is no screen to grab</translation>
+    </message>
+    <message>
+        <source>grim could not read the output %1</source>
+        <translation>grim could not read the output %1</translation>
     </message>
 </context>
 <context>
@@ -466,6 +479,13 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>Failed to register shortcuts %1</source>
         <translation>Failed to register shortcuts %1</translation>
+    </message>
+</context>
+<context>
+    <name>NativeDesktopGrabber</name>
+    <message>
+        <source>the screen could not be read</source>
+        <translation>the screen could not be read</translation>
     </message>
 </context>
 <context>
@@ -746,6 +766,14 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>CustomDashLine</source>
         <translation>Custom dashes</translation>
+    </message>
+    <message>
+        <source>The compositor binds global keys. Add these lines to the sway configuration and reload it:</source>
+        <translation>The compositor binds global keys. Add these lines to the sway configuration and reload it:</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
     </message>
 </context>
 <context>

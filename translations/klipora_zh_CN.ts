@@ -64,6 +64,18 @@
         <translation>shot 需要 --path 文件 或 --clipboard</translation>
     </message>
     <message>
+        <source>cannot start Klipora: %1</source>
+        <translation>无法启动 Klipora：%1</translation>
+    </message>
+    <message>
+        <source>the running Klipora did not answer: %1</source>
+        <translation>正在运行的 Klipora 没有响应：%1</translation>
+    </message>
+    <message>
+        <source>Klipora is already running, but does not answer: %1</source>
+        <translation>Klipora 已在运行，但没有响应：%1</translation>
+    </message>
+    <message>
         <source>Usage:
   klipora                      start in the tray (once: a second start says so and exits)
   klipora snip [--delay MS]    open the screenshot overlay
@@ -73,6 +85,7 @@
   klipora pin [FILE...]        pin the files at the cursor, or the newest clipboard item
   klipora record [--gif] [--region X,Y,W,H]
                                start or stop a recording; with --region the selector is skipped
+  klipora scroll [--path FILE] a scrolling screenshot of a region, copied and pinned, or saved
   klipora settings | quit      open the settings window | end the running Klipora
   klipora --help | --version
 
@@ -89,6 +102,7 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
   klipora pin [FILE...]        将文件钉在光标处，或钉住最新的剪贴板内容
   klipora record [--gif] [--region X,Y,W,H]
                                开始或停止录制；指定 --region 时跳过区域选择
+  klipora scroll [--path FILE] 滚动截取一个区域，复制并钉住，或保存到文件
   klipora settings | quit      打开设置窗口 | 退出正在运行的 Klipora
   klipora --help | --version
 
@@ -96,18 +110,6 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
 按 Esc 可取消 --delay 的倒计时。
 退出状态：0 完成，1 失败（原因输出到 stderr），2 用法错误。
 </translation>
-    </message>
-    <message>
-        <source>cannot start Klipora: %1</source>
-        <translation>无法启动 Klipora：%1</translation>
-    </message>
-    <message>
-        <source>the running Klipora did not answer: %1</source>
-        <translation>正在运行的 Klipora 没有响应：%1</translation>
-    </message>
-    <message>
-        <source>Klipora is already running, but does not answer: %1</source>
-        <translation>Klipora 已在运行，但没有响应：%1</translation>
     </message>
 </context>
 <context>
@@ -282,6 +284,17 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>The GIF could not be made: %1 The recording was kept as %2.</source>
         <translation>无法生成 GIF：%1 录像已保留为 %2。</translation>
+    </message>
+</context>
+<context>
+    <name>GrimGrabber</name>
+    <message>
+        <source>there is no screen to grab</source>
+        <translation>没有可截取的屏幕</translation>
+    </message>
+    <message>
+        <source>grim could not read the output %1</source>
+        <translation>grim 无法读取输出 %1</translation>
     </message>
 </context>
 <context>
@@ -466,6 +479,13 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>Failed to register shortcuts %1</source>
         <translation>快捷键 %1 注册失败</translation>
+    </message>
+</context>
+<context>
+    <name>NativeDesktopGrabber</name>
+    <message>
+        <source>the screen could not be read</source>
+        <translation>无法读取屏幕</translation>
     </message>
 </context>
 <context>
@@ -746,6 +766,14 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>CustomDashLine</source>
         <translation>自定义虚线</translation>
+    </message>
+    <message>
+        <source>The compositor binds global keys. Add these lines to the sway configuration and reload it:</source>
+        <translation>全局快捷键由合成器绑定。请将以下几行加入 sway 配置文件并重新加载：</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
     </message>
 </context>
 <context>
