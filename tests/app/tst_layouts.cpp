@@ -20,6 +20,7 @@
 #include "klipora.h"
 #include "recordingutil.h"
 #include "snip/screenshoter.h"
+#include "pixelcheck.h"
 #include "testutil.h"
 #include "video/recordmenu.h"
 #include "video/screenrecorder.h"
@@ -30,6 +31,11 @@
 // monitors placed as the session says: a 1920x1080 primary and a 1280x1024
 // second monitor side by side, stacked, with the primary on the right, or
 // with the primary 300 rows lower.
+
+using testutil::clipboardAs;
+using testutil::differences;
+using testutil::near;
+using testutil::xdo;
 
 namespace {
 
@@ -64,10 +70,6 @@ QString num(int v)
     return QString::number(v);
 }
 
-bool xdo(const QStringList& args)
-{
-    return testutil::run(QStringLiteral("xdotool"), args).exitCode == 0;
-}
 
 // A user's drag, through XTEST; the button goes up once the overlay has
 // followed the pointer to the end.
@@ -87,40 +89,8 @@ bool realDrag(Selector* overlay, const QPoint& from, const QPoint& to)
     return xdo({ "mouseup", "1" }) && followed;
 }
 
-QByteArray clipboardAs(const QString& type)
-{
-    return testutil::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", type, "-o" }).out;
-}
 
-bool near(QRgb a, QRgb b, int tolerance)
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
 
-// Pixels of `shot` in `where` that differ from `expected` (in shot
-// coordinates); the first few are described in *report.
-int differences(const QImage& shot, const std::function<QRgb(int, int)>& expected, const QRegion& where,
-                int tolerance, QString* report)
-{
-    int count = 0;
-    for (const QRect& r : where) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const QRgb want = expected(x, y);
-                if (near(line[x], want, tolerance))
-                    continue;
-                if (++count <= 3)
-                    *report += QStringLiteral(" (%1,%2) is %3, not %4;")
-                                   .arg(x)
-                                   .arg(y)
-                                   .arg(QColor(line[x]).name(), QColor(want).name());
-            }
-        }
-    }
-    return count;
-}
 
 } // namespace
 

@@ -27,6 +27,7 @@
 #include "recordingutil.h"
 #include "snip/magnifier.h"
 #include "snip/screenshoter.h"
+#include "pixelcheck.h"
 #include "testutil.h"
 #include "video/screenrecorder.h"
 #include "video/videojob.h"
@@ -38,6 +39,11 @@
 // other programs and every pixel grabbed counts device pixels, while the
 // overlay's own parts keep their logical size. Without scaling the same
 // checks hold at factor 1.
+
+using testutil::clipboardAs;
+using testutil::differences;
+using testutil::near;
+using testutil::xdo;
 
 namespace {
 
@@ -82,45 +88,9 @@ QString num(int v)
     return QString::number(v);
 }
 
-bool xdo(const QStringList& args)
-{
-    return testutil::run(QStringLiteral("xdotool"), args).exitCode == 0;
-}
 
-QByteArray clipboardAs(const QString& type)
-{
-    return testutil::run(QStringLiteral("xclip"), { "-selection", "clipboard", "-t", type, "-o" }).out;
-}
 
-bool near(QRgb a, QRgb b, int tolerance)
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
 
-// Pixels of `shot` in `where` that differ from `expected`; the first few
-// are described in *report.
-int differences(const QImage& shot, const std::function<QRgb(int, int)>& expected, const QRegion& where,
-                int tolerance, QString* report)
-{
-    int count = 0;
-    for (const QRect& r : where) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(shot.constScanLine(y));
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const QRgb want = expected(x, y);
-                if (near(line[x], want, tolerance))
-                    continue;
-                if (++count <= 3)
-                    *report += QStringLiteral(" (%1,%2) is %3, not %4;")
-                                   .arg(x)
-                                   .arg(y)
-                                   .arg(QColor(line[x]).name(), QColor(want).name());
-            }
-        }
-    }
-    return count;
-}
 
 bool scalingAsked()
 {
