@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Times the real klipora process on headless sway (scripts/with-sway.sh: two
 # outputs, 1280x720 and 1024x768 side by side, no X display), from outside:
-#   overlay_map_ms    `klipora snip` started -> sway's tree holds the overlay,
-#                     visible, focused and covering the whole desktop
+#   overlay_focus_ms  `klipora snip` started -> sway's tree holds the overlay,
+#                     visible, focused and covering the whole desktop (Klipora
+#                     asks sway for that place and the focus once it is mapped)
 #   overlay_paint_ms  `klipora snip` started -> grim sees the overlay's pixels
 #                     (the 32x16 patch at the top left corner changes)
+#   poll_ms           one round of those two looks: how late the two above can be
 #   clip_owned_ms     Return sent (after Ctrl+A) -> wl-paste lists image/png
 #   clip_read_ms      Return sent -> another process has read the whole PNG
 #   shot_ms           `klipora shot --path F.png`, end to end
@@ -146,13 +148,17 @@ for run in $(seq "$runs"); do
   snip_pid=$!
   mapped=
   painted=
+  polls=0
   end=$(deadline)
   while [ -z "$painted" ] || [ -z "$mapped" ]; do
     if [ "$(now_us)" -ge "$end" ]; then break; fi
+    polls=$((polls + 1))
     if [ -z "$mapped" ] && overlay_up; then mapped=$(now_us); fi
     if [ -z "$painted" ] && ! grim_patch | cmp -s - "$work/patch-before.ppm"; then painted=$(now_us); fi
   done
-  if [ -n "$mapped" ]; then record overlay_map_ms "$(ms "$t0" "$mapped")"; else say "run $run: overlay never mapped"; fi
+  # how late a figure can be: one look at sway's tree and at the pixels
+  record poll_ms "$(( ($(now_us) - t0) / polls / 1000 ))"
+  if [ -n "$mapped" ]; then record overlay_focus_ms "$(ms "$t0" "$mapped")"; else say "run $run: overlay never mapped"; fi
   if [ -n "$painted" ]; then record overlay_paint_ms "$(ms "$t0" "$painted")"; else say "run $run: overlay never painted"; fi
   if [ -z "$mapped" ]; then
     wait "$snip_pid" 2>/dev/null
@@ -213,11 +219,13 @@ for run in $(seq "$runs"); do
 done
 
 echo "Klipora on headless sway, desktop ${desk_w}x${desk_h} (two outputs), wallpaper: $wallpaper, $runs runs"
-printf '%-22s %s\n' measure 'median (min..max) n'
-for m in overlay_map_ms overlay_paint_ms klipora_grim_grab_ms clip_owned_ms clip_read_ms clip_png_kb shot_ms shot_png_kb grim_png_ms grim_png_kb grim_ppm_ms; do
+printf '%-22s %s\n' measure 'median (min..max) n; each run in order'
+for m in overlay_focus_ms overlay_paint_ms poll_ms klipora_grim_grab_ms clip_owned_ms clip_read_ms clip_png_kb shot_ms shot_png_kb grim_png_ms grim_png_kb grim_ppm_ms; do
+  in_order=$(awk -v m="$m" '$1 == m {printf " %s", $2}' "$results")
   values=$(awk -v m="$m" '$1 == m {print $2}' "$results" | sort -n)
   [ -n "$values" ] || { printf '%-22s %s\n' "$m" '-'; continue; }
   awk -v m="$m" '{ v[NR] = $1 } END {
       med = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-      printf "%-22s %g (%g..%g) n=%d\n", m, med, v[1], v[NR], NR }' <<<"$values"
+      printf "%-22s %g (%g..%g) n=%d;", m, med, v[1], v[NR], NR }' <<<"$values"
+  echo "$in_order"
 done
