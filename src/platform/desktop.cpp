@@ -32,6 +32,10 @@ Desktop detectDesktop(const QString& qpaPlatform, const QProcessEnvironment& env
         if (!env.value(QStringLiteral("SWAYSOCK")).isEmpty() || mentions(desktops, "sway")
             || mentions(desktops, "wlroots"))
             return Desktop::Wlroots;
+        if (mentions(desktops, "KDE"))
+            return Desktop::Kde;
+        if (mentions(desktops, "GNOME"))
+            return Desktop::Gnome;
         return Desktop::OtherWayland;
     }
     return Desktop::Headless;
@@ -54,7 +58,8 @@ void setCurrentDesktop(Desktop desktop)
 
 bool isWayland(Desktop desktop)
 {
-    return desktop == Desktop::Wlroots || desktop == Desktop::OtherWayland;
+    return desktop == Desktop::Wlroots || desktop == Desktop::Kde || desktop == Desktop::Gnome
+        || desktop == Desktop::OtherWayland;
 }
 
 QByteArray preferredQpaPlatform(const QProcessEnvironment& env)
@@ -72,6 +77,8 @@ const char* desktopName(Desktop desktop)
     case Desktop::X11: return "X11";
     case Desktop::Windows: return "Windows";
     case Desktop::Wlroots: return "wlroots";
+    case Desktop::Kde: return "KDE";
+    case Desktop::Gnome: return "GNOME";
     case Desktop::OtherWayland: return "Wayland";
     case Desktop::Headless: return "headless";
     }

@@ -14,7 +14,11 @@ enum class Desktop {
     Windows,
     // sway and other wlroots compositors: grim, wf-recorder, sway's IPC
     Wlroots,
-    // a Wayland compositor Klipora has no backend for (KDE, GNOME)
+    // KDE Plasma's KWin: ScreenShot2, scripts and kglobalaccel over D-Bus
+    Kde,
+    // GNOME Shell: the portals and Mutter's screen cast over D-Bus
+    Gnome,
+    // a Wayland compositor Klipora has no backend for
     OtherWayland,
     // offscreen, minimal and the like: no desktop to talk to
     Headless,

@@ -52,9 +52,12 @@ private slots:
         QTest::newRow("sway by name") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "sway"}}) << Desktop::Wlroots;
         QTest::newRow("wlroots in a list") << "wayland-egl" << env({{"XDG_CURRENT_DESKTOP", "river:wlroots"}})
                                            << Desktop::Wlroots;
-        QTest::newRow("KDE") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "KDE"}}) << Desktop::OtherWayland;
-        QTest::newRow("GNOME") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}})
-                               << Desktop::OtherWayland;
+        QTest::newRow("KDE") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "KDE"}}) << Desktop::Kde;
+        QTest::newRow("GNOME") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"}}) << Desktop::Gnome;
+        QTest::newRow("KDE under X") << "xcb" << env({{"XDG_CURRENT_DESKTOP", "KDE"}, {"DISPLAY", ":0"}})
+                                     << Desktop::X11;
+        QTest::newRow("other Wayland") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "Hyprland"}})
+                                       << Desktop::OtherWayland;
         // a name that merely contains "sway" is another desktop
         QTest::newRow("not sway") << "wayland" << env({{"XDG_CURRENT_DESKTOP", "swayfx-like:X"}})
                                   << Desktop::OtherWayland;
