@@ -1,7 +1,6 @@
 #include "snip/magnifier.h"
 
 #include <QCursor>
-#include <QLabel>
 #include <QPainter>
 
 #include <algorithm>
@@ -60,6 +59,50 @@ private:
     QColor centre_{ Qt::black };
 };
 
+// The colour's name under the enlarged pixels. The text is laid out and
+// drawn once per new colour into a translucent picture; the panel moves with
+// the mouse and repaints on every move.
+class ColourText : public QWidget
+{
+public:
+    explicit ColourText(QWidget* parent)
+        : QWidget(parent)
+    {
+        setFont(QFont(QStringLiteral("Consolas"), 9));
+    }
+
+    void setText(const QString& text)
+    {
+        if (text == text_)
+            return;
+        text_ = text;
+        picture_ = QPixmap();
+        update();
+    }
+    QString text() const { return text_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const qreal ratio = devicePixelRatioF();
+        if (picture_.isNull() || picture_.devicePixelRatio() != ratio || picture_.size() != size() * ratio) {
+            picture_ = QPixmap(size() * ratio);
+            picture_.setDevicePixelRatio(ratio);
+            picture_.fill(Qt::transparent);
+            QPainter p(&picture_);
+            p.setFont(font());
+            p.setPen(Qt::white);
+            p.drawText(QRect(QPoint(0, 0), size()), Qt::AlignCenter, text_);
+        }
+        QPainter painter(this);
+        painter.drawPixmap(0, 0, picture_);
+    }
+
+private:
+    QString text_;
+    QPixmap picture_;
+};
+
 Magnifier::Magnifier(QWidget* parent)
     : QWidget(parent)
 {
@@ -71,13 +114,8 @@ Magnifier::Magnifier(QWidget* parent)
     view_ = new MagnifierView(this);
     view_->setGeometry(0, 0, displaySize_.width(), displaySize_.height());
 
-    label_ = new QLabel(this);
+    label_ = new ColourText(this);
     label_->setGeometry(0, displaySize_.height(), displaySize_.width(), 30);
-    label_->setAlignment(Qt::AlignCenter);
-    label_->setFont(QFont(QStringLiteral("Consolas"), 9));
-    QPalette palette = label_->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label_->setPalette(palette);
 
     setFixedSize(displaySize_.width(), displaySize_.height() + label_->height());
     hide();

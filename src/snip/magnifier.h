@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-class QLabel;
+class ColourText;
 class MagnifierView;
 
 // The panel that follows the mouse while a region is picked: the pixels
@@ -44,7 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QLabel* label_ = nullptr;
+    ColourText* label_ = nullptr;
     MagnifierView* view_ = nullptr;
     QPixmap pixmap_;
     QImage scaled_;
