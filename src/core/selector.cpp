@@ -4,7 +4,9 @@
 #include "core/devicepixels.h"
 #include "core/devicepointer.h"
 #include "core/displayinfo.h"
+#include "core/outlinestrips.h"
 #include "core/placement.h"
+#include "core/regionblit.h"
 #include "core/windowdetect.h"
 
 #include <QDebug>
@@ -193,6 +195,7 @@ void Selector::exit()
     releaseKeyboard();
     hide();
     background = QPixmap();
+    dropDimmed();
 }
 
 void Selector::warmUp()
@@ -227,6 +230,7 @@ void Selector::setBorderStyle(Qt::PenStyle s)
 void Selector::setMaskColor(const QColor& color)
 {
     maskColor = color;
+    dropDimmed();
 }
 
 void Selector::setUseDetectWindow(bool use)
@@ -250,6 +254,7 @@ void Selector::updateTheme(const SelectorTheme& theme)
     pen.setWidth(theme.borderWidth);
     pen.setStyle(theme.borderStyle);
     maskColor = theme.maskColor;
+    dropDimmed();
 }
 
 void Selector::mousePressEvent(QMouseEvent* event)
@@ -446,18 +451,19 @@ void Selector::mouseReleaseEvent(QMouseEvent* event)
 
 QRegion Selector::selectionFootprint() const
 {
-    // Border strips and handle squares with their outline; the inside of a
-    // large selection does not change with them. An outline drawn for a
-    // rectangle reaches one pixel past its right and bottom, and the pen
-    // spreads half its width to either side: two pixels more are spare.
-    const int pad = pen.width() / 2 + 2;
+    // A ring over the border and the handle squares with their outline; the
+    // inside of a large selection does not change with them. An outline drawn
+    // for a rectangle reaches one pixel past its right and bottom, and the pen
+    // spreads half its width to either side: two pixels more are spare. The
+    // handles reach three more. One plain ring is a handful of rectangles to
+    // repaint, where squares sticking out of a thin one would split it into
+    // dozens, each with its own costs.
+    const int pad = pen.width() / 2 + 2 + 3;
     const QRect r = box.rect().adjusted(0, 0, 1, 1);
     QRegion region(r.adjusted(-pad, -pad, pad, pad));
     const QRect inner = r.adjusted(pad, pad, -pad, -pad);
     if (inner.isValid())
         region -= QRegion(inner);
-    for (const QRect& a : box.anchors())
-        region |= QRegion(a.adjusted(-pad, -pad, pad + 1, pad + 1));
     return region;
 }
 
@@ -486,42 +492,103 @@ void Selector::requestRepaint()
     update(lastFootprint | selectionFootprint() | masked);
 }
 
+bool Selector::dimsFrom(const QPixmap& base)
+{
+    if (base.isNull()) {
+        dropDimmed();
+        return false;
+    }
+    if (dimmed.isNull() || base.cacheKey() != dimmedBase.cacheKey()) {
+        dimmed = QPixmap();
+        dimmedBase = base;
+        // after this paint is out: the first frame does not wait for it
+        if (!dimmedQueued) {
+            dimmedQueued = true;
+            QTimer::singleShot(0, this, &Selector::buildDimmed);
+        }
+    }
+    dimmedInUse = !dimmed.isNull();
+    return dimmedInUse;
+}
+
+void Selector::dropDimmed()
+{
+    dimmedBase = QPixmap();
+    dimmed = QPixmap();
+    dimmedInUse = false;
+}
+
+void Selector::buildDimmed()
+{
+    dimmedQueued = false;
+    if (dimmedBase.isNull() || status == IDLE)
+        return;
+    // The same steps as the paint below, so the pixels come out the same.
+    QPixmap out(dimmedBase.size());
+    out.setDevicePixelRatio(dimmedBase.devicePixelRatio());
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawPixmap(0, 0, dimmedBase);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (const QRect& d : DisplayInfo::unshownArea())
+        p.fillRect(d, Qt::black);
+    p.fillRect(QRect(QPoint(0, 0), size()), maskColor);
+    p.end();
+    dimmed = out;
+}
+
 void Selector::paintEvent(QPaintEvent* event)
 {
     painter.begin(this);
     const QRect r = box.rect();
     const QRegion dirty = event->region();
     const QRegion footprint = selectionFootprint();
-    if (!paintsCanvas && !background.isNull()) {
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        const qreal ratio = background.devicePixelRatio();
-        for (const QRect& d : dirty)
-            painter.drawPixmap(QRectF(d), background, devicepixels::sourceRect(d, ratio));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const bool fromDimmed = dimmedInUse || (!paintsCanvas && dimsFrom(background));
+    dimmedInUse = false;
+    if (fromDimmed) {
+        blitRegion(&painter, dirty - QRegion(r), dimmed);
+        if (!paintsCanvas)
+            blitRegion(&painter, dirty & QRegion(r), background);
+    } else if (!paintsCanvas && !background.isNull()) {
+        blitRegion(&painter, dirty, background);
     }
     // What no monitor shows is plain mask, whatever the grab found there.
     const QRegion unshown = DisplayInfo::unshownArea();
     if (!unshown.isEmpty()) {
-        for (const QRect& d : unshown & dirty)
+        for (const QRect& d : unshown & dirty & (fromDimmed ? QRegion(r) : QRegion(rect())))
             painter.fillRect(d, Qt::black);
     }
-    painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
-    painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);
-    painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
-    painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
+    if (!fromDimmed) {
+        painter.fillRect(QRect(0, 0, width(), r.y()), maskColor);
+        painter.fillRect(QRect(0, r.y(), r.x(), r.height()), maskColor);
+        painter.fillRect(QRect(r.x() + r.width(), r.y(), width() - r.width() - r.x(), r.height()), maskColor);
+        painter.fillRect(QRect(0, r.y() + r.height(), width(), height() - r.height() - r.y()), maskColor);
+    }
     if (useDetectWindow || status >= SELECTING) {
         // a no-op unless the box changed without requestRepaint()
         placeSizeInfo();
         if (dirty.intersects(footprint)) {
-            painter.setPen(pen);
-            painter.setBrush(QBrush(QColor(0, 0, 0, 1)));
-            painter.drawRect(r);
-            painter.setBrush(QBrush(pen.color()));
-            painter.drawRects(box.anchors());
+            if (painter.device()->devicePixelRatioF() == 1.0
+                && outline.setPen(pen, std::max(width(), height()) + 1)) {
+                if (!paintsCanvas)
+                    painter.fillRect(r, QColor(0, 0, 0, 1));
+                outline.draw(&painter, r, dirty);
+                // each handle a square of the border's colour, its outline
+                // included (a dashed one would leave a pixel or two out)
+                for (const QRect& a : box.anchors())
+                    painter.fillRect(a.adjusted(0, 0, 1, 1), pen.color());
+            } else {
+                painter.setPen(pen);
+                painter.setBrush(QBrush(QColor(0, 0, 0, 1)));
+                painter.drawRect(r);
+                painter.setBrush(QBrush(pen.color()));
+                painter.drawRects(box.anchors());
+            }
         } else {
             // Border and handles lie outside what is repainted: only the
             // inside's tint is due, without stroking the whole outline.
-            painter.fillRect(r, QColor(0, 0, 0, 1));
+            if (!paintsCanvas)
+                painter.fillRect(r, QColor(0, 0, 0, 1));
         }
     }
     painter.end();

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "core/config.h"
+#include "core/outlinestrips.h"
 #include "core/resizer.h"
 
 class QLabel;
@@ -112,6 +113,14 @@ protected:
     // That device pixel, in global device coordinates.
     QPoint pointerDevicePixel(const QMouseEvent* event) const;
 
+    // The desktop with the mask already over it, made once from `base` (the
+    // frozen desktop a subclass paints) after the first paint, so that a move
+    // copies the dimmed outside instead of blending it again. True when the
+    // copy matches `base` and the part of the dirty region outside the
+    // selection is left to it.
+    bool dimsFrom(const QPixmap& base);
+    void dropDimmed();
+
     // The size label's text and place for the current box.
     void placeSizeInfo();
     // What the size label must not cover (a toolbar beside the selection),
@@ -128,6 +137,13 @@ private:
     QRegion selectionFootprint() const;
     void takeKeyboard(int triesLeft);
 
+    void buildDimmed();
+
     QRegion lastFootprint;
     QRect lastRect;
+    OutlineStrips outline;
+    QPixmap dimmedBase;
+    QPixmap dimmed;
+    bool dimmedInUse = false;
+    bool dimmedQueued = false;
 };

@@ -18,6 +18,7 @@
 #include "core/displayinfo.h"
 #include "core/imagesaver.h"
 #include "core/placement.h"
+#include "core/regionblit.h"
 #include "core/screenlayout.h"
 #include "snip/magnifier.h"
 #include "snip/textedit.h"
@@ -444,12 +445,12 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
 {
     updateCanvas();
 
+    // Without marks the outside of the selection is copied ready-dimmed.
+    QRegion plain = event->region();
+    if (!current_ && canvas_.cacheKey() == screenshot_.cacheKey() && dimsFrom(canvas_))
+        plain &= QRegion(selectedRect());
     painter.begin(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const qreal ratio = canvas_.devicePixelRatio();
-    for (const QRect& r : event->region())
-        painter.drawPixmap(QRectF(r), canvas_, devicepixels::sourceRect(r, ratio));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    blitRegion(&painter, plain, canvas_);
     if (kind_ == PREVIEW && current_)
         current_->draw(&painter, true);
     if (current_ && current_->tool()) {
