@@ -171,35 +171,51 @@ key_copy() { case $1 in klipora) echo Return ;; flameshot) echo ctrl+c ;; esac; 
 # Each step records only when all of it worked, and returns non-zero otherwise.
 
 step_drag() { # tool size w h: first overlay after start, then a drag of 500 moves
-  local tool=$1 size=$2 w=$3 h=$4 c0 c1 rss
+  local tool=$1 size=$2 w=$3 h=$4 c0 c1 x0 x1 rss
   open_overlay "$tool" || return 1
   local map paint; map=$(field MAP_MS "$OVERLAY_OUT"); paint=$(field PAINT_MS "$OVERLAY_OUT")
   rss=$(rss_mb $(procs))
   shot "$tool-overlay"
-  c0=$(cpu_ns $(procs))
-  "$probe" drag 100 100 $((w - 100)) $((h - 100)) 500 || return 1
+  c0=$(cpu_ns $(procs)); x0=$(cpu_ns "$XSESSION_SERVER_PID")
+  "$probe" drag 100 100 $((w - 100)) $((h - 100)) 500 >/dev/null || return 1
   sleep 0.5
-  c1=$(cpu_ns $(procs))
+  c1=$(cpu_ns $(procs)); x1=$(cpu_ns "$XSESSION_SERVER_PID")
   shot "$tool-drag"
   "$probe" key Escape; overlay_gone || return 1
   record "$tool" "$size" overlay_map_ms "$map"
   record "$tool" "$size" overlay_paint_ms "$paint"
   record "$tool" "$size" rss_overlay_mb "$rss"
   record "$tool" "$size" drag_cpu_ms_per_move "$(per_move "$c0" "$c1" 500)"
+  record "$tool" "$size" drag_xserver_cpu_ms_per_move "$(per_move "$x0" "$x1" 500)"
+}
+
+step_drag125() { # tool size w h: a drag at a gaming mouse's 125 moves a second
+  local tool=$1 size=$2 w=$3 h=$4 c0 c1 x0 x1 out
+  open_overlay "$tool" || return 1
+  c0=$(cpu_ns $(procs)); x0=$(cpu_ns "$XSESSION_SERVER_PID")
+  out=$("$probe" drag 100 100 $((w - 100)) $((h - 100)) 500 8000) || return 1
+  sleep 0.5
+  c1=$(cpu_ns $(procs)); x1=$(cpu_ns "$XSESSION_SERVER_PID")
+  "$probe" key Escape; overlay_gone || return 1
+  record "$tool" "$size" drag125_cpu_ms_per_move "$(per_move "$c0" "$c1" 500)"
+  record "$tool" "$size" drag125_xserver_cpu_ms_per_move "$(per_move "$x0" "$x1" 500)"
+  record "$tool" "$size" drag125_moves_per_s "$(field MOVES_PER_S "$out")"
+  record "$tool" "$size" drag125_repaints_per_s "$(field REPAINTS_PER_S "$out")"
 }
 
 step_hover() { # tool size w h: second overlay; 500 moves without a button
-  local tool=$1 size=$2 w=$3 h=$4 c0 c1
+  local tool=$1 size=$2 w=$3 h=$4 c0 c1 x0 x1
   open_overlay "$tool" || return 1
   local paint; paint=$(field PAINT_MS "$OVERLAY_OUT")
-  c0=$(cpu_ns $(procs))
-  "$probe" hover 100 100 $((w - 100)) $((h - 100)) 500 || return 1
+  c0=$(cpu_ns $(procs)); x0=$(cpu_ns "$XSESSION_SERVER_PID")
+  "$probe" hover 100 100 $((w - 100)) $((h - 100)) 500 >/dev/null || return 1
   sleep 0.5
-  c1=$(cpu_ns $(procs))
+  c1=$(cpu_ns $(procs)); x1=$(cpu_ns "$XSESSION_SERVER_PID")
   shot "$tool-hover"
   "$probe" key Escape; overlay_gone || return 1
   record "$tool" "$size" overlay_paint_again_ms "$paint"
   record "$tool" "$size" hover_cpu_ms_per_move "$(per_move "$c0" "$c1" 500)"
+  record "$tool" "$size" hover_xserver_cpu_ms_per_move "$(per_move "$x0" "$x1" 500)"
 }
 
 step_snip() { # tool size w h i: one snip copied to the clipboard; the first two are timed
@@ -319,6 +335,7 @@ measure() { # tool size
 
   step_drag "$tool" "$size" "$w" "$h" || recover "$tool" "$size" || return
   step_hover "$tool" "$size" "$w" "$h" || recover "$tool" "$size" || return
+  step_drag125 "$tool" "$size" "$w" "$h" || recover "$tool" "$size" || return
   step_cli "$tool" "$size" || recover "$tool" "$size" || return
   ok=0
   for ((i = 1; i <= 10; i++)); do
@@ -377,7 +394,7 @@ summarize() {
       target["record_cpu_pct"] = "<= 2"
       printf "| measure | size | Klipora median (min..max) | Flameshot median (min..max) | Klipora / Flameshot | Klipora target |\n"
       printf "|---|---|---|---|---|---|\n"
-      n = split("tray_ms rss_idle_mb overlay_map_ms overlay_paint_ms overlay_paint_again_ms cli_snip_paint_ms rss_overlay_mb drag_cpu_ms_per_move hover_cpu_ms_per_move copy_png_ms copy_png_kb copy_full_png_ms copy_full_png_kb rss_after_10_snips_mb save_png_ms save_png_kb record_cpu_pct", order, " ")
+      n = split("tray_ms rss_idle_mb overlay_map_ms overlay_paint_ms overlay_paint_again_ms cli_snip_paint_ms rss_overlay_mb drag_cpu_ms_per_move drag_xserver_cpu_ms_per_move hover_cpu_ms_per_move hover_xserver_cpu_ms_per_move drag125_cpu_ms_per_move drag125_xserver_cpu_ms_per_move drag125_moves_per_s drag125_repaints_per_s copy_png_ms copy_png_kb copy_full_png_ms copy_full_png_kb rss_after_10_snips_mb save_png_ms save_png_kb record_cpu_pct", order, " ")
       ns = split(order_sizes, sz, " ")
       for (o = 1; o <= n; o++) {
         m = order[o]
@@ -436,6 +453,8 @@ load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 table=$(summarize)
 echo "$table"
 if [ "$readme" = 1 ]; then
+  # the sections other scripts wrote (scrolling, Wayland) stay
+  others=$(awk '/^## / {keep = 1} keep' "$root/bench/README.md" 2>/dev/null)
   {
     echo "# Benchmarks"
     echo
@@ -450,11 +469,16 @@ if [ "$readme" = 1 ]; then
     echo "tray: launch → icon docked; overlay map/paint: key press → overlay mapped / first damage"
     echo "(first capture after start; \`again\`: the second); cli snip: a shell runs \`klipora snip\` → overlay"
     echo "painted (the command line as a trigger, to set beside \`again\`); drag/hover: 500 XTEST moves over the overlay"
-    echo "with and without the button; copy: Return (Flameshot: Ctrl+C) → another process has read the"
+    echo "with and without the button, \`xserver\`: the X server's CPU meanwhile; drag125: a drag of 500 moves"
+    echo "at 125 a second, with the repaints that reached the server per second (DAMAGE notifications); copy: Return (Flameshot: Ctrl+C) → another process has read the"
     echo "image/png of a 3/4-screen selection (\`full\`: Ctrl+A, the whole screen); save: the final key →"
     echo "the whole-screen PNG file complete; record: Klipora's own CPU while ffmpeg records 800x600."
     echo
     echo "$table"
+    if [ -n "$others" ]; then
+      echo
+      echo "$others"
+    fi
   } >"$root/bench/README.md"
 fi
 rm -f "$results"

@@ -10,8 +10,10 @@
 //                                       (_NET_WM_PID) and the spawned PID
 //   xprobe key <keys>                   one XTEST press and release; "ctrl+shift+z" style
 //                                       combinations are pressed in order, released backwards
-//   xprobe drag x1 y1 x2 y2 n           press at (x1,y1), n moves to (x2,y2), release
-//   xprobe hover x1 y1 x2 y2 n          n moves without a button
+//   xprobe drag x1 y1 x2 y2 n [us]      press at (x1,y1), n moves to (x2,y2), release
+//   xprobe hover x1 y1 x2 y2 n [us]     n moves without a button; [us] between moves
+//                                       (default 2000); prints how often the full-screen
+//                                       window was repainted meanwhile (DAMAGE notifications)
 //   xprobe fullscreen-gone              wait until no full-screen window is mapped
 // Every wait ends after XPROBE_TIMEOUT seconds (default 20) with "timeout" and exit 1.
 #include <xcb/damage.h>
@@ -293,23 +295,71 @@ int cmdOverlay(int argc, char** argv)
     return 1;
 }
 
-int cmdPointer(bool drag, int x1, int y1, int x2, int y2, int n)
+// The mapped full-screen window (the overlay), or none.
+xcb_window_t fullScreenWindow()
 {
+    xcb_window_t found = XCB_NONE;
+    auto* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, screen->root), nullptr);
+    if (!tree)
+        return found;
+    xcb_window_t* kids = xcb_query_tree_children(tree);
+    for (int i = xcb_query_tree_children_length(tree) - 1; i >= 0 && found == XCB_NONE; --i) {
+        auto* a = xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, kids[i]), nullptr);
+        if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && isFullScreen(kids[i]))
+            found = kids[i];
+        free(a);
+    }
+    free(tree);
+    return found;
+}
+
+int cmdPointer(bool drag, int x1, int y1, int x2, int y2, int n, int pauseUs)
+{
+    // Each notification is one repaint reaching the server: the damage is
+    // taken away again as it is counted.
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_damage_id);
+    xcb_damage_damage_t damage = XCB_NONE;
+    const xcb_window_t overlay = ext && ext->present ? fullScreenWindow() : XCB_NONE;
+    if (overlay != XCB_NONE) {
+        free(xcb_damage_query_version_reply(conn, xcb_damage_query_version(conn, 1, 1), nullptr));
+        damage = xcb_generate_id(conn);
+        xcb_damage_create(conn, damage, overlay, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+    }
+    int repaints = 0;
+    const auto drain = [&] {
+        while (xcb_generic_event_t* e = xcb_poll_for_event(conn)) {
+            if (damage != XCB_NONE && (e->response_type & 0x7f) == ext->first_event + XCB_DAMAGE_NOTIFY) {
+                ++repaints;
+                xcb_damage_subtract(conn, damage, XCB_NONE, XCB_NONE);
+            }
+            free(e);
+        }
+    };
     fakeMove(x1, y1);
     roundTrip();
+    drain();
+    repaints = 0;
     if (drag) {
         fakeButton(true);
         roundTrip();
     }
+    const auto t0 = Clock::now();
     for (int i = 1; i <= n; ++i) {
         fakeMove(x1 + (x2 - x1) * i / n, y1 + (y2 - y1) * i / n);
         // one round trip a move: the server has handed each move on before the next
         roundTrip();
-        usleep(2000);
+        drain();
+        usleep(pauseUs);
     }
+    const double seconds = msSince(t0) / 1000.0;
+    drain();
     if (drag) {
         fakeButton(false);
         roundTrip();
+    }
+    if (damage != XCB_NONE) {
+        xcb_damage_destroy(conn, damage);
+        printf("MOVES_PER_S %.1f\nREPAINTS %d\nREPAINTS_PER_S %.1f\n", n / seconds, repaints, repaints / seconds);
     }
     return 0;
 }
@@ -362,7 +412,8 @@ int main(int argc, char** argv)
         rc = fakeKey(argv[2]) ? 0 : 2;
         roundTrip();
     } else if ((cmd == "drag" || cmd == "hover") && argc >= 7)
-        rc = cmdPointer(cmd == "drag", atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
+        rc = cmdPointer(cmd == "drag", atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]),
+                        argc >= 8 ? atoi(argv[7]) : 2000);
     else if (cmd == "fullscreen-gone")
         rc = cmdFullscreenGone();
     xcb_disconnect(conn);
