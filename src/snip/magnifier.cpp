@@ -42,12 +42,14 @@ protected:
         QPainter painter(this);
         painter.drawImage(0, 0, image_);
 
-        painter.setPen(QPen(QColor(0, 100, 250, 200), 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
-        painter.drawLine(0, h / 2, w, h / 2);
-        painter.drawLine(w / 2, 0, w / 2, h);
-
-        painter.setPen(QPen(centre_, 5, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
-        painter.drawLine(w / 2 - 2, h / 2, w / 2 + 3, h / 2);
+        // The cross-hair: five-pixel bars as filled rectangles, which the
+        // engine blends row by row where a wide pen would be stroked. The
+        // centre square, in the colour under the cursor, covers the crossing.
+        const QColor bar(0, 100, 250, 200);
+        painter.fillRect(QRect(0, h / 2 - 2, w, 5), bar);
+        painter.fillRect(QRect(w / 2 - 2, 0, 5, h / 2 - 2), bar);
+        painter.fillRect(QRect(w / 2 - 2, h / 2 + 3, 5, h - h / 2 - 3), bar);
+        painter.fillRect(QRect(w / 2 - 2, h / 2 - 2, 5, 5), centre_);
 
         painter.setPen(Qt::white);
         painter.setBrush(Qt::NoBrush);
