@@ -16,6 +16,7 @@
 
 #include "core/displayinfo.h"
 #include "snip/paintcommand.h"
+#include "snip/tools/tool.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ int main(int argc, char** argv)
         auto c = std::make_shared<PaintCommand>(kind, pen, kind == ARROW, start, &overlay);
         if (kind == TEXT) {
             c->editor()->setPlainText(QStringLiteral("annotation %1\nsecond line").arg(i));
-        } else if (PaintCommand::isStroke(kind)) {
+        } else if (c->tool() && c->tool()->incremental()) {
             QPoint p = start;
             QPainter sp(&scratch);
             for (int k = 0; k < 60; ++k) {
@@ -137,7 +138,7 @@ int main(int argc, char** argv)
     report("  strokes as the commands draw them", measure(rounds, [&] {
                QPainter p(&canvas);
                for (const auto& c : commands)
-                   if (PaintCommand::isStroke(c->type()))
+                   if (c->tool() && c->tool()->incremental())
                        c->draw(&p, false);
            }));
     return 0;
