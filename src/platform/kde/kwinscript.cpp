@@ -192,8 +192,8 @@ QString windowReportScript(const ReportTarget& target, int requestId)
         .arg(reportCall(target, QStringLiteral("JSON.stringify({id: %1, windows: windows})").arg(requestId)));
 }
 
-QString keepAboveScript(qint64 pid, const QString& caption, const QPoint& place, const ReportTarget& target,
-                        int requestId)
+QString keepAboveScript(qint64 pid, const QString& caption, const QRect& frame, bool activate,
+                        const ReportTarget& target, int requestId)
 {
     return QStringLiteral(R"((function () {
     var done = false;
@@ -205,12 +205,13 @@ QString keepAboveScript(qint64 pid, const QString& caption, const QPoint& place,
         c.onAllDesktops = true;
         var moved = true;
         try {
-            var g = c.frameGeometry;
-            c.frameGeometry = {x: %3, y: %4, width: g.width, height: g.height};
+            c.frameGeometry = {x: %3, y: %4, width: %5, height: %6};
         } catch (e) {
             moved = false;
         }
-        %5
+        if (%7)
+            workspace.activeClient = c;
+        %8
     }
     function watch(c) {
         if (c.pid != %1)
@@ -226,11 +227,11 @@ QString keepAboveScript(qint64 pid, const QString& caption, const QPoint& place,
         workspace.clientAdded.connect(watch);
 })();
 )")
-        .arg(pid)
-        .arg(jsString(caption))
-        .arg(place.x())
-        .arg(place.y())
-        .arg(reportCall(target, QStringLiteral("JSON.stringify({id: %1, placed: true, moved: moved})").arg(requestId)));
+        // all at once: a caption holding "%3" must stay as it is
+        .arg(QString::number(pid), jsString(caption), QString::number(frame.x()), QString::number(frame.y()),
+             QString::number(frame.width()), QString::number(frame.height()),
+             activate ? QStringLiteral("true") : QStringLiteral("false"),
+             reportCall(target, QStringLiteral("JSON.stringify({id: %1, placed: true, moved: moved})").arg(requestId)));
 }
 
 int reportId(const QByteArray& json)

@@ -50,11 +50,11 @@ QString jsString(const QString& text);
 QString windowReportScript(const ReportTarget& target, int requestId);
 
 // The script that keeps this program's window with this caption above the
-// others, on every virtual desktop, with its frame's top-left at `place`,
-// now or as soon as the window appears; it reports "placed" with the id
-// once done.
-QString keepAboveScript(qint64 pid, const QString& caption, const QPoint& place, const ReportTarget& target,
-                        int requestId);
+// others, on every virtual desktop, with its frame at `frame`, now or as
+// soon as the window appears, and with the keyboard when `activate`; it
+// reports "placed" with the id once done.
+QString keepAboveScript(qint64 pid, const QString& caption, const QRect& frame, bool activate,
+                        const ReportTarget& target, int requestId);
 
 // A report's windows in KWin's stacking order, topmost first; none for a
 // report that is not one or that answers another request.

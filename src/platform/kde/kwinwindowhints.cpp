@@ -18,29 +18,40 @@ int windowCount = 0;
 
 void KWinWindowHints::keepOnTop(QWidget* window, const QPoint& place)
 {
+    placeAbove(window, QStringLiteral("Klipora pin"), place, false);
+}
+
+void KWinWindowHints::coverDesktop(QWidget* overlay, const QPoint& desktopTopLeft)
+{
+    placeAbove(overlay, QStringLiteral("Klipora overlay"), desktopTopLeft, true);
+}
+
+void KWinWindowHints::placeAbove(QWidget* window, const QString& titlePrefix, const QPoint& topLeft, bool activate)
+{
     if (!window)
         return;
     // the script finds the window by our pid and a caption no other window
     // of ours has; a window keeps the one it was given
     QString title = window->property("klipora-kwin-title").toString();
     if (title.isEmpty()) {
-        title = QStringLiteral("Klipora pin %1").arg(++windowCount);
+        title = QStringLiteral("%1 %2").arg(titlePrefix).arg(++windowCount);
         window->setProperty("klipora-kwin-title", title);
         window->setWindowTitle(title);
     }
     kwinscript::ReportSource* source = kwinscript::reportSource();
     if (!source) {
-        qWarning() << "no way to hear from KWin; the pin is not kept above";
+        qWarning() << "no way to hear from KWin; the window is not kept above";
         return;
     }
     const int id = kwinscript::newRequestId();
     const QString name = kwinscript::uniqueName("pin");
     const QString script =
-        kwinscript::keepAboveScript(QCoreApplication::applicationPid(), title, place, kwinscript::reportTarget(), id);
+        kwinscript::keepAboveScript(QCoreApplication::applicationPid(), title, QRect(topLeft, window->size()), activate,
+                                    kwinscript::reportTarget(), id);
 
     QString error;
     if (!kwinscript::loadScript(script, name, &error)) {
-        qWarning().noquote() << "KWin does not keep the pin above:" << error;
+        qWarning().noquote() << "KWin does not keep the window above:" << error;
         return;
     }
     // unloaded once it reports, when its window never comes, or goes
@@ -55,12 +66,12 @@ void KWinWindowHints::keepOnTop(QWidget* window, const QPoint& place)
     QObject::connect(source, &kwinscript::ReportSource::reported, guard, [guard, id, finish](const QByteArray& json) {
         if (kwinscript::reportId(json) != id)
             return;
-        qInfo().noquote() << "KWin keeps the pin above:" << json;
+        qInfo().noquote() << "KWin keeps the window above:" << json;
         finish();
         guard->deleteLater();
     });
     QTimer::singleShot(PLACE_TIMEOUT_MS, guard, [guard, finish] {
-        qWarning() << "KWin did not show the pin within" << PLACE_TIMEOUT_MS << "ms; it is not kept above";
+        qWarning() << "KWin did not show the window within" << PLACE_TIMEOUT_MS << "ms; it is not kept above";
         finish();
         guard->deleteLater();
     });

@@ -300,6 +300,29 @@ private slots:
         QCOMPARE(opaque(QImage(part)), expected.copy(1200, 100, 200, 50));
     }
 
+    // last: the overlay stays up until the instance quits
+    void snipOverlayCoversBothOutputs()
+    {
+        if (!instanceUp_)
+            QSKIP("needs the instance of instanceStartsWithKdeHotkeys");
+        const testutil::ProcessResult r = testutil::run(PROGRAM, {QStringLiteral("snip")}, 60000);
+        QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
+        const qint64 pid = instance_.processId();
+        const auto overlay = [pid] {
+            for (const kwinscript::Window& w : kwinscript::queryWindows(5000)) {
+                if (w.pid == pid && w.caption.startsWith(QStringLiteral("Klipora overlay")))
+                    return w;
+            }
+            return kwinscript::Window();
+        };
+        // KWin puts it over the whole desktop and above everything, ours too
+        QTRY_COMPARE_WITH_TIMEOUT(overlay().frame, QRect(QPoint(0, 0), DESKTOP), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(overlay().keepAbove, 30000);
+        QVERIFY(overlay().stacking > kwinWindow(pin_->windowTitle()).stacking);
+        // placed there by Klipora's script, not by chance
+        QTRY_VERIFY_WITH_TIMEOUT((log_ += instance_.readAll(), log_.contains("KWin keeps the window above")), 30000);
+    }
+
 private:
     QWidget* window_ = nullptr;
     QWidget* pin_ = nullptr;

@@ -189,11 +189,19 @@ private slots:
         QVERIFY(windows.contains("workspace.clientList()"));
         QVERIFY(windows.contains("frameGeometry"));
 
-        const QString pin = kwinscript::keepAboveScript(4711, "Klipora pin \"1\"", QPoint(-20, 35), target, 10);
+        const QString pin =
+            kwinscript::keepAboveScript(4711, "Klipora pin \"1\"", QRect(-20, 35, 120, 80), false, target, 10);
         QVERIFY(pin.contains("c.pid != 4711"));
         QVERIFY(pin.contains("c.caption != \"Klipora pin \\\"1\\\"\""));
+        // a caption that looks like a placeholder stays as it is
+        QVERIFY(kwinscript::keepAboveScript(1, "50%3 %8", QRect(1, 2, 3, 4), false, target, 12)
+                    .contains("c.caption != \"50%3 %8\""));
         QVERIFY(pin.contains("c.keepAbove = true"));
-        QVERIFY(pin.contains("{x: -20, y: 35, width: g.width, height: g.height}"));
+        QVERIFY(pin.contains("{x: -20, y: 35, width: 120, height: 80}"));
+        QVERIFY(pin.contains("if (false)\n            workspace.activeClient = c;"));
+        // the overlay takes the keyboard as well
+        QVERIFY(kwinscript::keepAboveScript(4711, "Klipora overlay 1", QRect(0, 0, 2560, 720), true, target, 11)
+                    .contains("if (true)\n            workspace.activeClient = c;"));
         QVERIFY(pin.contains("JSON.stringify({id: 10, placed: true"));
         // windows that come later, or get their caption later, are caught
         QVERIFY(pin.contains("workspace.clientAdded.connect"));
