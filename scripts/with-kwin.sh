@@ -5,6 +5,7 @@
 # client take screenshots here (KWIN_SCREENSHOT_NO_PERMISSION_CHECKS), since
 # the test binaries have no .desktop file that authorises them. Tears down
 # exactly what it started. Exit 77 (skip) when KWin cannot start here.
+# KLIPORA_KWIN_STRICT=1 keeps KWin's check, for tests of the authorisation.
 #   with-kwin.sh [--] command [args...]
 # The command sees WAYLAND_DISPLAY, XDG_CURRENT_DESKTOP=KDE and KLIPORA_TEST_TMP.
 set -u
@@ -24,7 +25,9 @@ cp "$(command -v kwin_wayland)" "$dir/kwin_wayland" || exit 77
 inner=$(cat <<'INNER'
 set -u
 dir=$1; shift
-env -u QT_QPA_PLATFORM KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+bypass=KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
+[ "${KLIPORA_KWIN_STRICT:-}" = 1 ] && bypass=KLIPORA_KWIN_STRICT=1
+env -u QT_QPA_PLATFORM "$bypass" \
   "$dir/kwin_wayland" --virtual --socket wayland-kde --width 1280 --height 720 --output-count 2 \
   --no-lockscreen >"$dir/kwin.log" 2>&1 &
 kwin_pid=$!

@@ -7,6 +7,7 @@
 #include <QDBusObjectPath>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QPainter>
 #include <QProcess>
@@ -298,6 +299,53 @@ private slots:
             60000);
         QVERIFY2(p.exitCode == 0, qPrintable(describe(p)));
         QCOMPARE(opaque(QImage(part)), expected.copy(1200, 100, 200, 50));
+    }
+
+    void onlyAnAuthorisedProgramGetsPixels()
+    {
+        // a KWin of its own that checks, as a user's does: it reads the
+        // desktop entries as it starts
+        const auto session = [](const QString& dataDir, QByteArray* out, QByteArray* err) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("KLIPORA_KWIN_STRICT"), QStringLiteral("1"));
+            if (!dataDir.isEmpty())
+                env.insert(QStringLiteral("XDG_DATA_DIRS"), dataDir + QStringLiteral(":/usr/local/share:/usr/share"));
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(KLIPORA_SOURCE_DIR "/scripts/with-kwin.sh"),
+                    {QStringLiteral("--"), PROGRAM, QStringLiteral("shot"), QStringLiteral("--path"),
+                     QDir(testutil::tempDir()).filePath(QStringLiteral("strict.png"))});
+            if (!p.waitForStarted(30000) || !p.waitForFinished(120000))
+                return -1;
+            *out = p.readAllStandardOutput();
+            *err = p.readAllStandardError();
+            return p.exitCode();
+        };
+        const QString shotPath = QDir(testutil::tempDir()).filePath(QStringLiteral("strict.png"));
+        QByteArray out;
+        QByteArray err;
+        const int refused = session(QString(), &out, &err);
+        if (refused == 77)
+            QSKIP("a second KWin cannot start here");
+        QCOMPARE(refused, 1);
+        QVERIFY(!QFile::exists(shotPath));
+        // the warning says what to install
+        QVERIFY2(err.contains("X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2"), err.constData());
+
+        // the package's entry, naming this build's program
+        const QString data = QDir(testutil::tempDir()).filePath(QStringLiteral("data"));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/applications")));
+        QFile source(QStringLiteral(KLIPORA_SOURCE_DIR "/resources/desktop/klipora.desktop"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray entry = source.readAll();
+        entry.replace("\nExec=klipora\n", "\nExec=" + PROGRAM.toUtf8() + "\n");
+        QFile installed(data + QStringLiteral("/applications/klipora.desktop"));
+        QVERIFY(installed.open(QIODevice::WriteOnly));
+        QVERIFY(installed.write(entry) == entry.size());
+        installed.close();
+        const int served = session(data, &out, &err);
+        QVERIFY2(served == 0, err.constData());
+        QCOMPARE(QImage(shotPath).size(), DESKTOP);
     }
 
     // last: the overlay stays up until the instance quits
