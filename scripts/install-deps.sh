@@ -23,6 +23,9 @@ PACKAGES=(
   # Wayland: the toolkit's plugin, a headless compositor with its own bus, and
   # the tools the Wayland backend runs and its tests look with
   qtwayland5 sway dbus grim wf-recorder wtype wl-clipboard
+  # KDE Plasma's compositor (headless for tests, with kglobalaccel inside)
+  # and the bus client its session script waits with
+  kwin-wayland qdbus-qt5
 )
 
 missing=()

@@ -192,6 +192,7 @@ Klipora::Klipora(QWidget* parent)
     connect(gifHotkey_, &QxtGlobalShortcut::activated, this, [this] { actions_->trigger(QStringLiteral("gif")); });
     connect(scrollHotkey_, &QxtGlobalShortcut::activated, this,
             [this] { actions_->trigger(QStringLiteral("scroll")); });
+    platform::hotkeyBackend().setActionHandler([this](const QString& action) { actions_->trigger(action); });
 
     connect(&Config::instance(), &Config::changed, this, &Klipora::updateConfig);
     connect(&Config::instance(), &Config::SHOW_MESSAGE, this,
@@ -207,7 +208,11 @@ Klipora::Klipora(QWidget* parent)
     qInfo() << "initialized.";
 }
 
-Klipora::~Klipora() = default;
+Klipora::~Klipora()
+{
+    // the backend outlives us
+    platform::hotkeyBackend().setActionHandler({});
+}
 
 void Klipora::retranslate()
 {
@@ -454,13 +459,20 @@ void Klipora::pinLastImage()
 void Klipora::updateConfig()
 {
     Config& config = Config::instance();
-    if (!platform::hotkeyBackend().grabsKeys()) {
+    HotkeyBackend& backend = platform::hotkeyBackend();
+    if (!backend.grabsKeys()) {
         // the compositor binds the keys to `klipora` commands
         applyToolSettings();
         return;
     }
     QxtGlobalShortcut* const hotkeys[HOTKEY_COUNT] = {snipHotkey_, pinHotkey_, gifHotkey_, recordHotkey_,
                                                       scrollHotkey_};
+    static const char* const actions[HOTKEY_COUNT] = {"snip", "pin", "gif", "record", "scroll"};
+    // a desktop's own shortcut service binds by action name
+    const auto bind = [&](int i, const QKeySequence& keys) {
+        return backend.bindsActions() ? backend.bindAction(QLatin1String(actions[i]), keys)
+                                      : hotkeys[i]->setShortcut(keys);
+    };
     const Config::Key keys[HOTKEY_COUNT] = {Config::SnipHotkey, Config::PinHotkey, Config::GifHotkey,
                                             Config::RecordHotkey, Config::ScrollHotkey};
 
@@ -474,7 +486,7 @@ void Klipora::updateConfig()
         HotkeyState& state = hotkeyStates_[i];
         redo[i] = !state.registered || wanted[i] != state.sequence;
         if (redo[i] && state.registered) {
-            hotkeys[i]->setShortcut(QKeySequence());
+            bind(i, QKeySequence());
             state.registered = false;
         }
     }
@@ -485,7 +497,7 @@ void Klipora::updateConfig()
         HotkeyState& state = hotkeyStates_[i];
         // a failure that is still there is retried, but announced only once
         const bool knownFailure = state.failed && state.sequence == wanted[i];
-        state.registered = hotkeys[i]->setShortcut(wanted[i]);
+        state.registered = bind(i, wanted[i]);
         state.failed = !state.registered;
         state.sequence = wanted[i];
         if (state.failed && !knownFailure)

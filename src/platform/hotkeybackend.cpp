@@ -45,6 +45,11 @@ QString shellWord(const QString& word)
 
 } // namespace
 
+bool HotkeyBackend::bindAction(const QString&, const QKeySequence&)
+{
+    return false;
+}
+
 QString swayKeyName(const QKeySequence& keys)
 {
     if (keys.isEmpty())

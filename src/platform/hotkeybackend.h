@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // Who turns a key combination into an action. X11 and Windows let Klipora
 // grab keys itself; a Wayland compositor keeps keys to itself, so there the
 // user binds them in the compositor's configuration to `klipora` commands.
@@ -14,6 +16,26 @@ public:
     virtual ~HotkeyBackend() = default;
     // Klipora registers its hotkeys itself.
     virtual bool grabsKeys() const = 0;
+
+    // The desktop binds keys to actions by name (snip, pin, gif, record,
+    // scroll) through bindAction(), rather than to QxtGlobalShortcut objects.
+    virtual bool bindsActions() const { return false; }
+    // Binds the first combination of `keys` to the action; an empty sequence
+    // releases it. False when the desktop refused it or gave it another key.
+    virtual bool bindAction(const QString& action, const QKeySequence& keys);
+
+    // Who runs an action when its keys are pressed.
+    void setActionHandler(std::function<void(const QString&)> handler) { handler_ = std::move(handler); }
+
+protected:
+    void activate(const QString& action) const
+    {
+        if (handler_)
+            handler_(action);
+    }
+
+private:
+    std::function<void(const QString&)> handler_;
 };
 
 class NativeHotkeyBackend : public HotkeyBackend

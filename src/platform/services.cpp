@@ -11,6 +11,10 @@
 #include "platform/windowlocator.h"
 
 #ifdef KLIPORA_X11
+#include "platform/kde/kglobalaccelhotkeys.h"
+#include "platform/kde/kwinscreenshotgrabber.h"
+#include "platform/kde/kwinwindowhints.h"
+#include "platform/kde/kwinwindowlocator.h"
 #include "platform/wayland/grimgrabber.h"
 #include "platform/wayland/swaywindowhints.h"
 #include "platform/wayland/swaywindowlocator.h"
@@ -46,6 +50,8 @@ DesktopGrabber& desktopGrabber()
 #ifdef KLIPORA_X11
         if (currentDesktop() == Desktop::Wlroots)
             grabber = std::make_unique<GrimGrabber>();
+        else if (currentDesktop() == Desktop::Kde)
+            grabber = std::make_unique<KWinScreenShotGrabber>();
 #endif
         if (!grabber)
             grabber = std::make_unique<NativeDesktopGrabber>();
@@ -61,6 +67,8 @@ WindowLocator& windowLocator()
 #ifdef KLIPORA_X11
         if (desktop == Desktop::Wlroots && !qEnvironmentVariableIsEmpty("SWAYSOCK"))
             locator = std::make_unique<SwayWindowLocator>();
+        else if (desktop == Desktop::Kde)
+            locator = std::make_unique<KWinWindowLocator>();
 #endif
         if (!locator && isWayland(desktop))
             locator = std::make_unique<NoWindowLocator>();
@@ -74,9 +82,13 @@ HotkeyBackend& hotkeyBackend()
 {
     auto& hotkeys = services().hotkeys;
     if (!hotkeys) {
-        if (isWayland(currentDesktop()))
+#ifdef KLIPORA_X11
+        if (currentDesktop() == Desktop::Kde)
+            hotkeys = std::make_unique<KGlobalAccelHotkeys>();
+#endif
+        if (!hotkeys && isWayland(currentDesktop()))
             hotkeys = std::make_unique<CompositorHotkeyBackend>();
-        else
+        if (!hotkeys)
             hotkeys = std::make_unique<NativeHotkeyBackend>();
     }
     return *hotkeys;
@@ -103,6 +115,8 @@ WindowHints& windowHints()
 #ifdef KLIPORA_X11
         if (currentDesktop() == Desktop::Wlroots && !qEnvironmentVariableIsEmpty("SWAYSOCK"))
             hints = std::make_unique<SwayWindowHints>();
+        else if (currentDesktop() == Desktop::Kde)
+            hints = std::make_unique<KWinWindowHints>();
         else if (!isWayland(currentDesktop()))
             hints = std::make_unique<X11WindowHints>();
 #endif
