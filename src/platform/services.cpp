@@ -11,6 +11,7 @@
 #include "platform/windowlocator.h"
 
 #ifdef KLIPORA_X11
+#include "platform/linux/portalscreenshotgrabber.h"
 #include "platform/wayland/grimgrabber.h"
 #include "platform/wayland/swaywindowhints.h"
 #include "platform/wayland/swaywindowlocator.h"
@@ -44,8 +45,12 @@ DesktopGrabber& desktopGrabber()
     auto& grabber = services().grabber;
     if (!grabber) {
 #ifdef KLIPORA_X11
-        if (currentDesktop() == Desktop::Wlroots)
+        const Desktop desktop = currentDesktop();
+        if (desktop == Desktop::Wlroots)
             grabber = std::make_unique<GrimGrabber>();
+        // GNOME lets only the portal read the screen
+        else if (desktop == Desktop::Gnome || desktop == Desktop::OtherWayland)
+            grabber = std::make_unique<PortalScreenshotGrabber>();
 #endif
         if (!grabber)
             grabber = std::make_unique<NativeDesktopGrabber>();
