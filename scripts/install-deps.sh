@@ -23,6 +23,12 @@ PACKAGES=(
   # Wayland: the toolkit's plugin, a headless compositor with its own bus, and
   # the tools the Wayland backend runs and its tests look with
   qtwayland5 sway dbus grim wf-recorder wtype wl-clipboard
+  # GNOME: gsettings and the media-keys schema the shortcut writer fills in;
+  # recording through Mutter's screen cast with PipeWire and GStreamer
+  # (x264enc is in plugins-ugly)
+  libglib2.0-bin gnome-settings-daemon-common
+  pipewire wireplumber gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
 )
 
 missing=()
