@@ -11,6 +11,7 @@
 #include "platform/windowlocator.h"
 
 #ifdef KLIPORA_X11
+#include "platform/gnome/mutterrecorder.h"
 #include "platform/linux/portalscreenshotgrabber.h"
 #include "platform/wayland/grimgrabber.h"
 #include "platform/wayland/swaywindowhints.h"
@@ -94,6 +95,8 @@ RecorderBackend& recorderBackend()
 #ifdef KLIPORA_X11
         if (currentDesktop() == Desktop::Wlroots)
             recorder = std::make_unique<WfRecorder>();
+        else if (currentDesktop() == Desktop::Gnome)
+            recorder = std::make_unique<MutterRecorder>();
 #endif
         if (!recorder)
             recorder = std::make_unique<FfmpegRecorder>();
@@ -115,6 +118,11 @@ WindowHints& windowHints()
             hints = std::make_unique<WindowHints>();
     }
     return *hints;
+}
+
+void setRecorderBackend(std::unique_ptr<RecorderBackend> recorder)
+{
+    services().recorder = std::move(recorder);
 }
 
 void resetServices()
