@@ -121,7 +121,9 @@ void PortalScreenshotRequest::subscribe(const QString& path)
 {
     unsubscribe();
     path_ = path;
-    bus_.connect(PORTAL_SERVICE, path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
+    // any sender: a portal started by this very call has no owner yet that a
+    // match on its name could follow; the path holds our name and token
+    bus_.connect(QString(), path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
                  SLOT(onResponse(uint, QVariantMap)));
 }
 
@@ -129,7 +131,7 @@ void PortalScreenshotRequest::unsubscribe()
 {
     if (path_.isEmpty())
         return;
-    bus_.disconnect(PORTAL_SERVICE, path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
+    bus_.disconnect(QString(), path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
                     SLOT(onResponse(uint, QVariantMap)));
     path_.clear();
 }

@@ -108,6 +108,8 @@ private slots:
                 seen.insert(nearestColour(frame.pixelColor(frame.width() / 2, frame.height() / 2)));
         }
         seen.remove(-1);
+        qInfo().noquote() << file << video.value(QStringLiteral("nb_frames")).toString() << "frames in" << duration
+                          << "s," << seen.size() << "colours seen";
         QVERIFY2(seen.size() >= 2, qPrintable(QStringLiteral("%1 colours seen").arg(seen.size())));
     }
 
