@@ -32,6 +32,7 @@ public:
 
     int delayMs = 0;
     QString failure;
+    QString markerFolder;
 
     void prepare(const QRect& region, std::function<void(const QString&)> done) override
     {
@@ -53,8 +54,9 @@ public:
     Stop stop() const override { return Stop::Interrupt; }
     QStringList recordArgs(const ffmpeg::Grab&, const QString&, const QString&) const override
     {
-        return {QStringLiteral("-c"), QStringLiteral("trap 'exit 0' INT TERM; while :; do sleep 0.05; done"),
-                QStringLiteral("sh"), stream_};
+        // says it is up once the trap is set: a signal before that would kill it
+        return {QStringLiteral("-c"), QStringLiteral("trap 'exit 0' INT TERM; : > \"$0\"; while :; do sleep 0.05; done"),
+                markerFolder + QLatin1Char('/') + stream_, stream_};
     }
     QStringList gifCaptureArgs(const ffmpeg::Grab& grab, const QString& video) const override
     {
@@ -86,6 +88,7 @@ private slots:
         counts_ = Counts();
         auto recorder = std::make_unique<StreamingRecorder>(&counts_);
         recorder_ = recorder.get();
+        recorder_->markerFolder = folder_.path();
         platform::setRecorderBackend(std::move(recorder));
     }
 
@@ -103,6 +106,7 @@ private slots:
         QCOMPARE(counts_.region, region_);
         QCOMPARE(job.run()->arguments().last(), QStringLiteral("stream-1"));
         QCOMPARE(counts_.cleanups, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder_.filePath("stream-1")), 10000);
         job.end();
         QTRY_VERIFY_WITH_TIMEOUT(!job.busy() && messages.count() > 0, 20000);
         // the shell wrote no video: nothing was saved, and the stream is over
@@ -128,6 +132,7 @@ private slots:
         QVERIFY(job.begin(region_, 10, QString(), folder_.path(), QDateTime::currentDateTime().addSecs(1)));
         QTRY_VERIFY_WITH_TIMEOUT(job.run()->busy(), 10000);
         QCOMPARE(job.run()->arguments().last(), QStringLiteral("stream-2"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder_.filePath("stream-2")), 10000);
         job.end();
         QTRY_VERIFY_WITH_TIMEOUT(!job.busy(), 20000);
     }

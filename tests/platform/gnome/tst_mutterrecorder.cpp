@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "privatebus.h"
+
 #include "platform/gnome/mutterrecorder.h"
 
 // Mutter's screen cast as the recorder sees it, played by stubs on a
@@ -113,7 +115,7 @@ class TestMutterRecorder : public QObject
     Q_OBJECT
 
 private:
-    QProcess daemon_;
+    testutil::PrivateBus bus_;
     QString address_;
     StubScreenCast* cast_ = nullptr;
 
@@ -139,17 +141,10 @@ private:
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-            QSKIP("dbus-daemon is not installed");
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        QVERIFY(daemon_.waitForStarted(10000));
-        QElapsedTimer clock;
-        clock.start();
-        while (!daemon_.canReadLine() && clock.elapsed() < 10000)
-            daemon_.waitForReadyRead(200);
-        address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
-        QVERIFY(!address_.isEmpty());
+        QString reason;
+        if (!bus_.start(&reason))
+            QSKIP(qPrintable(reason));
+        address_ = bus_.address();
         QDBusConnection service = QDBusConnection::connectToBus(address_, QStringLiteral("service"));
         cast_ = new StubScreenCast(service, this);
         QVERIFY(service.registerObject(QStringLiteral("/org/gnome/Mutter/ScreenCast"), cast_,
@@ -162,11 +157,6 @@ private slots:
     {
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
         QDBusConnection::disconnectFromBus(QStringLiteral("service"));
-        if (daemon_.state() != QProcess::NotRunning) {
-            daemon_.terminate();
-            if (!daemon_.waitForFinished(5000))
-                daemon_.kill();
-        }
     }
 
     void pipelineEncodesTheNodeIntoMp4()

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "privatebus.h"
+
 #include "platform/linux/portalscreenshotgrabber.h"
 
 // A stand-in for the desktop portal on a private bus: it answers each
@@ -98,7 +100,7 @@ class TestPortalScreenshot : public QObject
     Q_OBJECT
 
 private:
-    QProcess daemon_;
+    testutil::PrivateBus bus_;
     QString address_;
     std::unique_ptr<QTemporaryDir> dir_;
     StubPortal* portal_ = nullptr;
@@ -126,20 +128,13 @@ private:
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-            QSKIP("dbus-daemon is not installed");
+        QString reason;
+        if (!bus_.start(&reason))
+            QSKIP(qPrintable(reason));
+        address_ = bus_.address();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("scratch")));
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        QVERIFY(daemon_.waitForStarted(10000));
-        QElapsedTimer clock;
-        clock.start();
-        while (!daemon_.canReadLine() && clock.elapsed() < 10000)
-            daemon_.waitForReadyRead(200);
-        address_ = QString::fromLocal8Bit(daemon_.readLine()).trimmed();
-        QVERIFY(!address_.isEmpty());
 
         QDBusConnection service = QDBusConnection::connectToBus(address_, QStringLiteral("service"));
         QVERIFY(service.isConnected());
@@ -154,12 +149,7 @@ private slots:
     {
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
         QDBusConnection::disconnectFromBus(QStringLiteral("service"));
-        if (daemon_.state() != QProcess::NotRunning) {
-            daemon_.terminate();
-            if (!daemon_.waitForFinished(5000))
-                daemon_.kill();
-            daemon_.waitForFinished(2000);
-        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("lonely"));
     }
 
     void init() { portal_->mode = StubPortal::Answer; }
