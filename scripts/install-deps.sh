@@ -26,6 +26,12 @@ PACKAGES=(
   # KDE Plasma's compositor (headless for tests, with kglobalaccel inside)
   # and the bus client its session script waits with
   kwin-wayland qdbus-qt5
+  # GNOME: gsettings and the media-keys schema the shortcut writer fills in;
+  # recording through Mutter's screen cast with PipeWire and GStreamer
+  # (x264enc is in plugins-ugly)
+  libglib2.0-bin gnome-settings-daemon-common
+  pipewire wireplumber gstreamer1.0-tools gstreamer1.0-pipewire gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
 )
 
 missing=()

@@ -29,7 +29,8 @@ QString xkbName(const QString& qtName)
     return qtName;
 }
 
-// sway runs the command through the shell.
+} // namespace
+
 QString shellWord(const QString& word)
 {
     static const QString plain = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+=:,");
@@ -43,21 +44,31 @@ QString shellWord(const QString& word)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-} // namespace
-
 bool HotkeyBackend::bindAction(const QString&, const QKeySequence&)
 {
     return false;
 }
 
-QString swayKeyName(const QKeySequence& keys)
+QString xkbKeyName(const QKeySequence& keys)
 {
     if (keys.isEmpty())
         return QString();
-    const int combined = keys[0];
-    const int key = combined & ~int(Qt::KeyboardModifierMask);
+    const int key = keys[0] & ~int(Qt::KeyboardModifierMask);
     if (key == 0 || key == Qt::Key_unknown)
         return QString();
+    const QString name = QKeySequence(key).toString(QKeySequence::PortableText);
+    // "+" itself would split the combination in the configuration
+    if (name.isEmpty() || name == QLatin1String("+"))
+        return QString();
+    return xkbName(name);
+}
+
+QString swayKeyName(const QKeySequence& keys)
+{
+    const QString key = xkbKeyName(keys);
+    if (key.isEmpty())
+        return QString();
+    const int combined = keys[0];
     QStringList parts;
     if (combined & Qt::MetaModifier)
         parts << QStringLiteral("Mod4");
@@ -67,11 +78,7 @@ QString swayKeyName(const QKeySequence& keys)
         parts << QStringLiteral("Alt");
     if (combined & Qt::ShiftModifier)
         parts << QStringLiteral("Shift");
-    const QString name = QKeySequence(key).toString(QKeySequence::PortableText);
-    // "+" itself would split the combination in the configuration
-    if (name.isEmpty() || name == QLatin1String("+"))
-        return QString();
-    parts << xkbName(name);
+    parts << key;
     return parts.join(QLatin1Char('+'));
 }
 

@@ -66,3 +66,10 @@ QStringList bindsymLines(const QVector<HotkeyCommand>& hotkeys, const QString& p
 // One combination in sway's spelling (xkb key names, Mod4 for the logo key);
 // empty for an empty or unusable sequence.
 QString swayKeyName(const QKeySequence& keys);
+
+// The key of a combination without its modifiers, as xkb names it ("a",
+// "F1", "Print", "space"); empty for an empty or unusable sequence.
+QString xkbKeyName(const QKeySequence& keys);
+
+// A word for a shell-like command line, quoted only when it has to be.
+QString shellWord(const QString& word);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 #include "video/ffmpegargs.h"
 
@@ -19,6 +22,19 @@ public:
     };
 
     virtual ~RecorderBackend() = default;
+
+    // Some desktops hand out a stream of the region first (a screen cast
+    // session): prepare() sets it up and calls `done` once, maybe later from
+    // the event loop, with an empty reason on success; the arguments below
+    // then name that stream. cleanup() ends it after the take, and may be
+    // called when there is nothing to end.
+    virtual void prepare(const QRect& region, std::function<void(const QString& reason)> done)
+    {
+        Q_UNUSED(region);
+        done(QString());
+    }
+    virtual void cleanup() {}
+
     virtual QString program() const = 0;
     virtual Stop stop() const = 0;
     // MP4 of the region; sound first when an input device is given.

@@ -15,6 +15,8 @@
 #include "platform/kde/kwinscreenshotgrabber.h"
 #include "platform/kde/kwinwindowhints.h"
 #include "platform/kde/kwinwindowlocator.h"
+#include "platform/gnome/mutterrecorder.h"
+#include "platform/linux/portalscreenshotgrabber.h"
 #include "platform/wayland/grimgrabber.h"
 #include "platform/wayland/swaywindowhints.h"
 #include "platform/wayland/swaywindowlocator.h"
@@ -48,10 +50,14 @@ DesktopGrabber& desktopGrabber()
     auto& grabber = services().grabber;
     if (!grabber) {
 #ifdef KLIPORA_X11
-        if (currentDesktop() == Desktop::Wlroots)
+        const Desktop desktop = currentDesktop();
+        if (desktop == Desktop::Wlroots)
             grabber = std::make_unique<GrimGrabber>();
-        else if (currentDesktop() == Desktop::Kde)
+        else if (desktop == Desktop::Kde)
             grabber = std::make_unique<KWinScreenShotGrabber>();
+        // GNOME lets only the portal read the screen
+        else if (desktop == Desktop::Gnome || desktop == Desktop::OtherWayland)
+            grabber = std::make_unique<PortalScreenshotGrabber>();
 #endif
         if (!grabber)
             grabber = std::make_unique<NativeDesktopGrabber>();
@@ -101,6 +107,8 @@ RecorderBackend& recorderBackend()
 #ifdef KLIPORA_X11
         if (currentDesktop() == Desktop::Wlroots)
             recorder = std::make_unique<WfRecorder>();
+        else if (currentDesktop() == Desktop::Gnome)
+            recorder = std::make_unique<MutterRecorder>();
 #endif
         if (!recorder)
             recorder = std::make_unique<FfmpegRecorder>();
@@ -124,6 +132,11 @@ WindowHints& windowHints()
             hints = std::make_unique<WindowHints>();
     }
     return *hints;
+}
+
+void setRecorderBackend(std::unique_ptr<RecorderBackend> recorder)
+{
+    services().recorder = std::move(recorder);
 }
 
 void resetServices()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/desktop.h"
 
 class DesktopGrabber;
@@ -17,6 +19,10 @@ WindowLocator& windowLocator();
 HotkeyBackend& hotkeyBackend();
 RecorderBackend& recorderBackend();
 WindowHints& windowHints();
+
+// Puts a recorder in place of the desktop's own until the next reset
+// (tests).
+void setRecorderBackend(std::unique_ptr<RecorderBackend> recorder);
 
 // Drops the services made so far, so that the next use follows a desktop
 // set with setCurrentDesktop() (tests).

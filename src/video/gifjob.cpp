@@ -87,7 +87,7 @@ bool GifJob::begin(const QRect& region, int framerate, int gifRate, const QStrin
     files_ = ffmpeg::gifFiles(gifFolder, work_->path(), stamp_);
     const ffmpeg::Grab grab{region, framerate, currentDisplay()};
     setStage(Stage::Capturing);
-    startCapture(platform::recorderBackend().gifCaptureArgs(grab, files_.video));
+    startCapture(region, [this, grab] { return platform::recorderBackend().gifCaptureArgs(grab, files_.video); });
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 #include "core/displayinfo.h"
@@ -51,14 +52,63 @@ RecordJob::RecordJob(QObject* parent)
     , pending_(new QTimer(this))
 {
     pending_->setSingleShot(true);
-    connect(pending_, &QTimer::timeout, this, [this] { run_->start(pendingArgs_, true); });
-    connect(run_, &FfmpegRun::succeeded, this, [this] { onSucceeded(); });
-    connect(run_, &FfmpegRun::failed, this, [this](const QString& reason) { onFailed(reason); });
+    connect(pending_, &QTimer::timeout, this, &RecordJob::prepareStream);
+    connect(run_, &FfmpegRun::succeeded, this, [this] {
+        closeStream();
+        onSucceeded();
+    });
+    connect(run_, &FfmpegRun::failed, this, [this](const QString& reason) {
+        closeStream();
+        onFailed(reason);
+    });
+}
+
+RecordJob::~RecordJob()
+{
+    closeStream();
 }
 
 bool RecordJob::busy() const
 {
-    return run_->busy() || pending_->isActive();
+    return run_->busy() || pending_->isActive() || preparing_;
+}
+
+void RecordJob::prepareStream()
+{
+    closeStream();
+    preparing_ = true;
+    prepareCancelled_ = false;
+    QPointer<RecordJob> self(this);
+    platform::recorderBackend().prepare(pendingRegion_, [self](const QString& reason) {
+        RecorderBackend& backend = platform::recorderBackend();
+        if (!self) {
+            // the job went while the stream was being set up
+            backend.cleanup();
+            return;
+        }
+        self->preparing_ = false;
+        if (self->prepareCancelled_) {
+            self->prepareCancelled_ = false;
+            backend.cleanup();
+            return;
+        }
+        if (!reason.isEmpty()) {
+            backend.cleanup();
+            qWarning().noquote() << "the recorder could not start:" << reason;
+            self->onFailed(reason);
+            return;
+        }
+        self->streamOpen_ = true;
+        self->run_->start(self->pendingArgs_(), true);
+    });
+}
+
+void RecordJob::closeStream()
+{
+    if (!streamOpen_)
+        return;
+    streamOpen_ = false;
+    platform::recorderBackend().cleanup();
 }
 
 bool RecordJob::checkTake(const QRect& region, int framerate, QString* reason) const
@@ -84,16 +134,21 @@ bool RecordJob::checkTake(const QRect& region, int framerate, QString* reason) c
     return true;
 }
 
-void RecordJob::startCapture(const QStringList& args)
+void RecordJob::startCapture(const QRect& region, std::function<QStringList()> makeArgs)
 {
     const RecorderBackend& backend = platform::recorderBackend();
     run_->setCaptureProgram(backend.program(), backend.stop() == RecorderBackend::Stop::Interrupt);
-    pendingArgs_ = args;
+    pendingRegion_ = region;
+    pendingArgs_ = std::move(makeArgs);
     pending_->start(startDelay_);
 }
 
 bool RecordJob::cancelPendingCapture()
 {
+    if (preparing_) {
+        prepareCancelled_ = true;
+        return true;
+    }
     if (!pending_->isActive())
         return false;
     pending_->stop();

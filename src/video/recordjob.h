@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QSystemTrayIcon>
 
+#include <functional>
+
 class FfmpegRun;
 class QTimer;
 
@@ -17,6 +19,7 @@ class RecordJob : public QObject
     Q_OBJECT
 public:
     explicit RecordJob(QObject* parent = nullptr);
+    ~RecordJob() override;
 
     // Stops the capture; what follows is announced when it is done.
     virtual void end() = 0;
@@ -39,8 +42,10 @@ signals:
     void aborted();
 
 protected:
-    // Starts the interactive capture run once the start delay has passed.
-    void startCapture(const QStringList& args);
+    // Starts the interactive capture run of the region once the start delay
+    // has passed and the recorder has its stream; the arguments are made
+    // then, as they may name that stream.
+    void startCapture(const QRect& region, std::function<QStringList()> makeArgs);
     // Drops a capture that has not started yet; true when there was one.
     bool cancelPendingCapture();
     // Checks what every take needs; false, with the reason, when it cannot be.
@@ -52,8 +57,16 @@ protected:
 private:
     FfmpegRun* run_ = nullptr;
     QTimer* pending_ = nullptr;
-    QStringList pendingArgs_;
+    void prepareStream();
+    void closeStream();
+
+    std::function<QStringList()> pendingArgs_;
+    QRect pendingRegion_;
     int startDelay_ = 0;
+    // the recorder is setting up its stream; a cancel is honoured when it is done
+    bool preparing_ = false;
+    bool prepareCancelled_ = false;
+    bool streamOpen_ = false;
 };
 
 // Makes sure the folder exists; false when it cannot be made.

@@ -62,11 +62,11 @@ bool VideoJob::begin(const QRect& region, int framerate, const QString& audioDev
         return false;
     }
     audioDevice_ = audioDevice;
-    const ffmpeg::Grab grab{region, framerate, currentDisplay()};
-    const RecorderBackend& backend = platform::recorderBackend();
-    silentArgs_ = backend.recordArgs(grab, QString(), output_);
+    grab_ = ffmpeg::Grab{region, framerate, currentDisplay()};
     stage_ = Stage::Recording;
-    startCapture(backend.recordArgs(grab, audioDevice, output_));
+    startCapture(region, [this, audioDevice] {
+        return platform::recorderBackend().recordArgs(grab_, audioDevice, output_);
+    });
     return true;
 }
 
@@ -126,7 +126,8 @@ void VideoJob::onFailed(const QString& reason)
         removeLeftover(output_);
         emit SHOW_MESSAGE(TITLE, tr("The sound source %1 cannot be recorded; recording without sound.").arg(source),
                           QSystemTrayIcon::Warning, 10000);
-        startCapture(silentArgs_);
+        startCapture(grab_.region,
+                     [this] { return platform::recorderBackend().recordArgs(grab_, QString(), output_); });
         return;
     }
     stage_ = Stage::Idle;

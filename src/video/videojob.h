@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "video/ffmpegargs.h"
 #include "video/recordjob.h"
 
 // One MP4 recording at a time through ffmpeg. The output is announced only
@@ -43,5 +44,5 @@ private:
     Stage stage_ = Stage::Idle;
     QString output_;
     QString audioDevice_;
-    QStringList silentArgs_;
+    ffmpeg::Grab grab_;
 };

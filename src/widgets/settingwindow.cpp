@@ -26,6 +26,9 @@
 #include <iterator>
 
 #include "platform/hotkeybackend.h"
+#ifdef KLIPORA_X11
+#include "platform/gnome/gnomekeybindings.h"
+#endif
 #include "platform/services.h"
 #include "platform/windowhints.h"
 
@@ -416,11 +419,45 @@ void SettingWindow::buildShortcuts()
         {QT_TR_NOOP("Scrolling screenshot"), Config::ScrollHotkey, "scroll"},
     };
     int row = 1;
-    if (!platform::hotkeyBackend().grabsKeys()) {
-        // The compositor owns the keys: what to add to its configuration.
+    const auto currentHotkeys = [this] {
         QVector<HotkeyCommand> hotkeys;
         for (const auto& r : rows)
             hotkeys.append({QString::fromLatin1(r.command), config_.hotkey(r.key)});
+        return hotkeys;
+    };
+    bool editable = platform::hotkeyBackend().grabsKeys();
+#ifdef KLIPORA_X11
+    if (platform::currentDesktop() == platform::Desktop::Gnome) {
+        // GNOME binds the keys; Klipora writes them there only when asked to
+        editable = true;
+        auto* hint = new QLabel(tr("GNOME binds global keys. Choose the combinations below, then add them to "
+                                   "GNOME's keyboard shortcuts; your other shortcuts stay as they are."),
+                                page);
+        hint->setWordWrap(true);
+        grid->addWidget(hint, row++, 1, 1, 4);
+        auto* add = new QPushButton(tr("Add to GNOME keyboard shortcuts"), page);
+        add->setObjectName(QStringLiteral("addGnomeShortcuts"));
+        grid->addWidget(add, row, 1, 1, 2);
+        auto* status = new QLabel(page);
+        status->setObjectName(QStringLiteral("gnomeShortcutsStatus"));
+        status->setWordWrap(true);
+        grid->addWidget(status, row++, 3, 1, 2);
+        auto* writer = new GnomeKeybindingWriter(add);
+        connect(add, &QPushButton::clicked, writer, [add, writer, status, currentHotkeys] {
+            if (!writer->write(currentHotkeys(), gnomekeys::programForCommands()))
+                return;
+            add->setEnabled(false);
+            status->setText(tr("Writing the shortcuts..."));
+        });
+        connect(writer, &GnomeKeybindingWriter::finished, status, [add, status](bool ok, const QString& message) {
+            add->setEnabled(true);
+            status->setText(ok ? message : tr("The shortcuts could not be added: %1").arg(message));
+        });
+    } else
+#endif
+    if (!editable) {
+        // The compositor owns the keys: what to add to its configuration.
+        const QVector<HotkeyCommand> hotkeys = currentHotkeys();
         auto* hint = new QLabel(tr("The compositor binds global keys. Add these lines to the sway configuration "
                                    "and reload it:"),
                                 page);
@@ -439,7 +476,7 @@ void SettingWindow::buildShortcuts()
         grid->addWidget(copy, row++, 4);
     }
     for (const auto& r : rows) {
-        if (!platform::hotkeyBackend().grabsKeys())
+        if (!editable)
             break;
         const Config::Key key = r.key;
         grid->addWidget(newLabel(r.label, page), row, 1);

@@ -8,6 +8,9 @@
 #include "platform/services.h"
 #include "platform/windowhints.h"
 #include "platform/windowlocator.h"
+#ifndef Q_OS_WIN
+#include "platform/linux/portalscreenshotgrabber.h"
+#endif
 
 using platform::Desktop;
 
@@ -93,6 +96,18 @@ private slots:
         QCOMPARE(platform::recorderBackend().program(), QStringLiteral("wf-recorder"));
         QCOMPARE(platform::recorderBackend().stop(), RecorderBackend::Stop::Interrupt);
         QVERIFY(!qobject_cast<NativeDesktopGrabber*>(&platform::desktopGrabber()));
+
+        // GNOME: the portal grabs, Mutter's screen cast records, GNOME binds the keys
+        platform::setCurrentDesktop(Desktop::Gnome);
+        platform::resetServices();
+        QVERIFY(qobject_cast<PortalScreenshotGrabber*>(&platform::desktopGrabber()));
+        QCOMPARE(platform::recorderBackend().program(), QStringLiteral("gst-launch-1.0"));
+        QCOMPARE(platform::recorderBackend().stop(), RecorderBackend::Stop::Interrupt);
+        QVERIFY(!platform::hotkeyBackend().grabsKeys());
+
+        platform::setCurrentDesktop(Desktop::OtherWayland);
+        platform::resetServices();
+        QVERIFY(qobject_cast<PortalScreenshotGrabber*>(&platform::desktopGrabber()));
 #endif
 
         platform::setCurrentDesktop(Desktop::OtherWayland);
