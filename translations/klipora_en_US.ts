@@ -287,6 +287,40 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>GnomeKeybindingWriter</name>
+    <message>
+        <source>gsettings could not be started; is GLib&apos;s gsettings tool installed?</source>
+        <translation>gsettings could not be started; is GLib&apos;s gsettings tool installed?</translation>
+    </message>
+    <message>
+        <source>gsettings did not answer within %1 s.</source>
+        <translation>gsettings did not answer within %1 s.</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s keyboard shortcut settings are not installed here.</source>
+        <translation>GNOME&apos;s keyboard shortcut settings are not installed here.</translation>
+    </message>
+    <message>
+        <source>gsettings failed: %1</source>
+        <translation>gsettings failed: %1</translation>
+    </message>
+    <message>
+        <source>exit code %1</source>
+        <translation>exit code %1</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s list of custom shortcuts could not be read; nothing was changed.</source>
+        <translation>GNOME&apos;s list of custom shortcuts could not be read; nothing was changed.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n shortcut(s) added to GNOME&apos;s keyboard shortcuts.</source>
+        <translation>
+            <numerusform>%n shortcut added to GNOME&apos;s keyboard shortcuts.</numerusform>
+            <numerusform>%n shortcuts added to GNOME&apos;s keyboard shortcuts.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>GrimGrabber</name>
     <message>
         <source>there is no screen to grab</source>
@@ -419,6 +453,13 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>KWinScreenShotGrabber</name>
+    <message>
+        <source>there is no screen to grab</source>
+        <translation>there is no screen to grab</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -482,10 +523,91 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>MutterRecorder</name>
+    <message>
+        <source>GNOME&apos;s screen cast sent no stream within %1 s.</source>
+        <translation>GNOME&apos;s screen cast sent no stream within %1 s.</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast refused %1: %2</source>
+        <translation>GNOME&apos;s screen cast refused %1: %2</translation>
+    </message>
+    <message>
+        <source>the region is too small to record.</source>
+        <translation>the region is too small to record.</translation>
+    </message>
+    <message>
+        <source>GStreamer has no H.264 encoder; install gstreamer1.0-plugins-ugly (x264enc).</source>
+        <translation>GStreamer has no H.264 encoder; install gstreamer1.0-plugins-ugly (x264enc).</translation>
+    </message>
+    <message>
+        <source>there is no session bus to reach GNOME&apos;s screen cast.</source>
+        <translation>there is no session bus to reach GNOME&apos;s screen cast.</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast gave no session.</source>
+        <translation>GNOME&apos;s screen cast gave no session.</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast gave no stream.</source>
+        <translation>GNOME&apos;s screen cast gave no stream.</translation>
+    </message>
+    <message>
+        <source>GNOME closed the screen cast session.</source>
+        <translation>GNOME closed the screen cast session.</translation>
+    </message>
+    <message>
+        <source>the screen cast was stopped before it started.</source>
+        <translation>the screen cast was stopped before it started.</translation>
+    </message>
+</context>
+<context>
     <name>NativeDesktopGrabber</name>
     <message>
         <source>the screen could not be read</source>
         <translation>the screen could not be read</translation>
+    </message>
+</context>
+<context>
+    <name>PortalScreenshotGrabber</name>
+    <message>
+        <source>no answer</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>the portal&apos;s shot does not cover the screen %1</source>
+        <translation>the portal&apos;s shot does not cover the screen %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortalScreenshotRequest</name>
+    <message>
+        <source>the screenshot portal did not answer within %1 s</source>
+        <translation>the screenshot portal did not answer within %1 s</translation>
+    </message>
+    <message>
+        <source>there is no session bus to reach the portal</source>
+        <translation>there is no session bus to reach the portal</translation>
+    </message>
+    <message>
+        <source>the screenshot portal refused the call: %1</source>
+        <translation>the screenshot portal refused the call: %1</translation>
+    </message>
+    <message>
+        <source>the screenshot was cancelled</source>
+        <translation>the screenshot was cancelled</translation>
+    </message>
+    <message>
+        <source>the screenshot portal failed (response %1)</source>
+        <translation>the screenshot portal failed (response %1)</translation>
+    </message>
+    <message>
+        <source>the screenshot portal gave no local file but &quot;%1&quot;</source>
+        <translation>the screenshot portal gave no local file but &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>the screenshot portal&apos;s file %1 cannot be read as a picture</source>
+        <translation>the screenshot portal&apos;s file %1 cannot be read as a picture</translation>
     </message>
 </context>
 <context>
@@ -774,6 +896,22 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>Copy</source>
         <translation>Copy</translation>
+    </message>
+    <message>
+        <source>GNOME binds global keys. Choose the combinations below, then add them to GNOME&apos;s keyboard shortcuts; your other shortcuts stay as they are.</source>
+        <translation>GNOME binds global keys. Choose the combinations below, then add them to GNOME&apos;s keyboard shortcuts; your other shortcuts stay as they are.</translation>
+    </message>
+    <message>
+        <source>Add to GNOME keyboard shortcuts</source>
+        <translation>Add to GNOME keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>Writing the shortcuts...</source>
+        <translation>Writing the shortcuts...</translation>
+    </message>
+    <message>
+        <source>The shortcuts could not be added: %1</source>
+        <translation>The shortcuts could not be added: %1</translation>
     </message>
 </context>
 <context>

@@ -287,6 +287,39 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>GnomeKeybindingWriter</name>
+    <message>
+        <source>gsettings could not be started; is GLib&apos;s gsettings tool installed?</source>
+        <translation>无法启动 gsettings；是否已安装 GLib 的 gsettings 工具？</translation>
+    </message>
+    <message>
+        <source>gsettings did not answer within %1 s.</source>
+        <translation>gsettings 在 %1 秒内没有响应。</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s keyboard shortcut settings are not installed here.</source>
+        <translation>此处未安装 GNOME 的键盘快捷键设置。</translation>
+    </message>
+    <message>
+        <source>gsettings failed: %1</source>
+        <translation>gsettings 失败：%1</translation>
+    </message>
+    <message>
+        <source>exit code %1</source>
+        <translation>退出码 %1</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s list of custom shortcuts could not be read; nothing was changed.</source>
+        <translation>无法读取 GNOME 的自定义快捷键列表；未做任何更改。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n shortcut(s) added to GNOME&apos;s keyboard shortcuts.</source>
+        <translation>
+            <numerusform>已将 %n 个快捷键添加到 GNOME 键盘快捷键。</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>GrimGrabber</name>
     <message>
         <source>there is no screen to grab</source>
@@ -419,6 +452,13 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>KWinScreenShotGrabber</name>
+    <message>
+        <source>there is no screen to grab</source>
+        <translation>没有可截取的屏幕</translation>
+    </message>
+</context>
+<context>
     <name>Klipora</name>
     <message>
         <source>Snip</source>
@@ -482,10 +522,91 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     </message>
 </context>
 <context>
+    <name>MutterRecorder</name>
+    <message>
+        <source>GNOME&apos;s screen cast sent no stream within %1 s.</source>
+        <translation>GNOME 的屏幕录制在 %1 秒内没有发送视频流。</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast refused %1: %2</source>
+        <translation>GNOME 的屏幕录制拒绝了 %1：%2</translation>
+    </message>
+    <message>
+        <source>the region is too small to record.</source>
+        <translation>区域太小，无法录制。</translation>
+    </message>
+    <message>
+        <source>GStreamer has no H.264 encoder; install gstreamer1.0-plugins-ugly (x264enc).</source>
+        <translation>GStreamer 没有 H.264 编码器；请安装 gstreamer1.0-plugins-ugly（x264enc）。</translation>
+    </message>
+    <message>
+        <source>there is no session bus to reach GNOME&apos;s screen cast.</source>
+        <translation>没有会话总线，无法连接 GNOME 的屏幕录制。</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast gave no session.</source>
+        <translation>GNOME 的屏幕录制没有提供会话。</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s screen cast gave no stream.</source>
+        <translation>GNOME 的屏幕录制没有提供视频流。</translation>
+    </message>
+    <message>
+        <source>GNOME closed the screen cast session.</source>
+        <translation>GNOME 关闭了屏幕录制会话。</translation>
+    </message>
+    <message>
+        <source>the screen cast was stopped before it started.</source>
+        <translation>屏幕录制在开始前就被停止了。</translation>
+    </message>
+</context>
+<context>
     <name>NativeDesktopGrabber</name>
     <message>
         <source>the screen could not be read</source>
         <translation>无法读取屏幕</translation>
+    </message>
+</context>
+<context>
+    <name>PortalScreenshotGrabber</name>
+    <message>
+        <source>no answer</source>
+        <translation>没有响应</translation>
+    </message>
+    <message>
+        <source>the portal&apos;s shot does not cover the screen %1</source>
+        <translation>门户的截图没有覆盖屏幕 %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortalScreenshotRequest</name>
+    <message>
+        <source>the screenshot portal did not answer within %1 s</source>
+        <translation>截图门户在 %1 秒内没有响应</translation>
+    </message>
+    <message>
+        <source>there is no session bus to reach the portal</source>
+        <translation>没有会话总线，无法连接门户</translation>
+    </message>
+    <message>
+        <source>the screenshot portal refused the call: %1</source>
+        <translation>截图门户拒绝了调用：%1</translation>
+    </message>
+    <message>
+        <source>the screenshot was cancelled</source>
+        <translation>截图已取消</translation>
+    </message>
+    <message>
+        <source>the screenshot portal failed (response %1)</source>
+        <translation>截图门户失败（响应 %1）</translation>
+    </message>
+    <message>
+        <source>the screenshot portal gave no local file but &quot;%1&quot;</source>
+        <translation>截图门户没有给出本地文件，而是“%1”</translation>
+    </message>
+    <message>
+        <source>the screenshot portal&apos;s file %1 cannot be read as a picture</source>
+        <translation>截图门户的文件 %1 无法作为图片读取</translation>
     </message>
 </context>
 <context>
@@ -774,6 +895,22 @@ Exit status: 0 done, 1 failed (the reason on stderr), 2 usage error.
     <message>
         <source>Copy</source>
         <translation>复制</translation>
+    </message>
+    <message>
+        <source>GNOME binds global keys. Choose the combinations below, then add them to GNOME&apos;s keyboard shortcuts; your other shortcuts stay as they are.</source>
+        <translation>全局快捷键由 GNOME 绑定。请在下方选择组合键，然后将它们添加到 GNOME 键盘快捷键；您的其他快捷键保持不变。</translation>
+    </message>
+    <message>
+        <source>Add to GNOME keyboard shortcuts</source>
+        <translation>添加到 GNOME 键盘快捷键</translation>
+    </message>
+    <message>
+        <source>Writing the shortcuts...</source>
+        <translation>正在写入快捷键...</translation>
+    </message>
+    <message>
+        <source>The shortcuts could not be added: %1</source>
+        <translation>无法添加快捷键：%1</translation>
     </message>
 </context>
 <context>
