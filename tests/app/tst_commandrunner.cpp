@@ -288,8 +288,9 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("missing.png"), r.err.constData());
 
-        // snip opens the overlay: the screen is dimmed outside any selection
-        QVERIFY(testutil::movePointer(QPoint(1500, 900)));
+        // snip opens the overlay: the screen is dimmed outside the proposed
+        // selection, here the pinned picture under the pointer
+        QVERIFY(testutil::movePointer(QPoint(760, 445)));
         const QColor before = testutil::screenPixel(QPoint(1700, 100));
         r = klipora({QStringLiteral("snip")});
         QVERIFY2(r.exitCode == 0, qPrintable(describe(r)));
@@ -298,12 +299,15 @@ private slots:
         QVERIFY(waitFor([&] { return testutil::screenPixel(QPoint(1700, 100)) == before; }, 20000));
 
         // a delayed snip counts down beside the cursor, then opens the overlay
+        QVERIFY(testutil::movePointer(QPoint(1500, 900)));
         QProcess delayed;
         delayed.start(PROGRAM, {QStringLiteral("snip"), QStringLiteral("--delay"), QStringLiteral("4000")});
         QVERIFY(delayed.waitForStarted(10000));
         const QPoint box = QPoint(1500, 900) + QPoint(20, 20) + QPoint(4, 4); // its corner, clear of the digits
         QVERIFY(waitFor([&] { return testutil::screenPixel(box) == QColor(30, 30, 30); }, 20000));
         QCOMPARE(instance.log().count("action snip"), 1);
+        // over the pin again: before the overlay opens or after, it proposes the pin
+        QVERIFY(testutil::movePointer(QPoint(760, 445)));
         QVERIFY(delayed.waitForFinished(30000));
         QCOMPARE(delayed.exitCode(), 0);
         QVERIFY(waitFor([&] { return instance.log().count("action snip") == 2; }, 20000));
@@ -312,6 +316,7 @@ private slots:
         QVERIFY(waitFor([&] { return testutil::screenPixel(QPoint(1700, 100)) == before; }, 20000));
 
         // Escape during the countdown cancels it: the command fails, no overlay opens
+        QVERIFY(testutil::movePointer(QPoint(1500, 900)));
         QProcess cancelled;
         cancelled.start(PROGRAM, {QStringLiteral("snip"), QStringLiteral("--delay"), QStringLiteral("600000")});
         QVERIFY(cancelled.waitForStarted(10000));
