@@ -25,8 +25,11 @@ ln -s /usr/include/zconf.h "$inc/zconf.h"
 files=("$@")
 if [ ${#files[@]} -eq 0 ]; then
   # tests that run only in a private X session are X11 code themselves
-  mapfile -t files < <(find src tests -name '*.cpp' ! -path 'src/platform/x11/*' ! -path 'src/platform/linux/*' ! -path 'src/platform/wayland/*' ! -path 'tests/platform/wayland/*' | sort |
-    while read -r f; do grep -q '^// klipora-test: *\(x11\|wayland\)' "$f" || echo "$f"; done)
+  mapfile -t files < <(find src tests -name '*.cpp' ! -path 'src/platform/x11/*' ! -path 'src/platform/linux/*' \
+      ! -path 'src/platform/wayland/*' ! -path 'src/platform/kde/*' ! -path 'src/platform/gnome/*' \
+      ! -path 'tests/platform/wayland/*' ! -path 'tests/platform/kde/*' ! -path 'tests/platform/gnome/*' \
+      ! -path 'tests/platform/linux/*' | sort |
+    while read -r f; do grep -q '^// klipora-test: *\(x11\|wayland\|kde\|gnome\)' "$f" || echo "$f"; done)
 fi
 flags=(-std=c++17 -fsyntax-only -Wall -Wextra -Werror
   -DKLIPORA_WIN -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_NETWORK_LIB -DQT_TESTLIB_LIB -DQT_MESSAGELOGCONTEXT -DQT_NO_CAST_FROM_BYTEARRAY -DUNICODE -D_UNICODE
