@@ -67,7 +67,7 @@ rss_mb() { # pids...
 }
 cpu_ns() { # pids... → CPU time of all their threads in nanoseconds
   local p
-  for p in "$@"; do cat /proc/"$p"/task/*/schedstat 2>/dev/null; done | awk '{s += $1} END {printf "%d", s}'
+  for p in "$@"; do cat /proc/"$p"/task/*/schedstat 2>/dev/null; done | awk '{s += $1} END {printf "%.0f", s}'
 }
 per_move() { awk -v a="$1" -v b="$2" -v n="$3" 'BEGIN {printf "%.3f", (b - a) / n / 1e6}'; }
 # a zombie is not alive (nothing here may reap an orphan soon)
