@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 
@@ -34,6 +35,10 @@ public:
         done(QString());
     }
     virtual void cleanup() {}
+    // Descriptors the capture program reads the stream from (fd= in its
+    // arguments): kept open in it. Valid from a successful prepare() until
+    // cleanup().
+    virtual QVector<int> inheritedFds() const { return {}; }
 
     virtual QString program() const = 0;
     virtual Stop stop() const = 0;

@@ -16,6 +16,7 @@
 #include "platform/kde/kwinwindowhints.h"
 #include "platform/kde/kwinwindowlocator.h"
 #include "platform/gnome/mutterrecorder.h"
+#include "platform/linux/portalscreencastrecorder.h"
 #include "platform/linux/portalscreenshotgrabber.h"
 #include "platform/wayland/grimgrabber.h"
 #include "platform/wayland/swaywindowhints.h"
@@ -109,6 +110,9 @@ RecorderBackend& recorderBackend()
             recorder = std::make_unique<WfRecorder>();
         else if (currentDesktop() == Desktop::Gnome)
             recorder = std::make_unique<MutterRecorder>();
+        // ffmpeg cannot read KWin's screen; the portal's screen cast can
+        else if (currentDesktop() == Desktop::Kde)
+            recorder = std::make_unique<PortalScreenCastRecorder>();
 #endif
         if (!recorder)
             recorder = std::make_unique<FfmpegRecorder>();

@@ -11,6 +11,9 @@
 #include <csignal>
 #include <sys/prctl.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#endif
 
 namespace {
 
@@ -19,12 +22,17 @@ constexpr int ERR_TAIL_BYTES = 8192;
 // Lines of ffmpeg's own words kept in the log when it fails.
 constexpr int LOGGED_LINES = 6;
 
+} // namespace
+
 // ffmpeg goes when Klipora goes, even when Klipora is killed: SIGTERM still
-// lets it finish its file.
-class ChildProcess : public QProcess
+// lets it finish its file. A capture may read from descriptors Klipora was
+// handed (a portal's PipeWire remote): those stay open across exec.
+class FfmpegRun::ChildProcess : public QProcess
 {
 public:
     using QProcess::QProcess;
+
+    QVector<int> inherited;
 
 protected:
     void setupChildProcess() override
@@ -32,8 +40,18 @@ protected:
 #ifdef __linux__
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 #endif
+#ifdef Q_OS_UNIX
+        // between fork and exec: only async-signal-safe calls
+        for (const int fd : qAsConst(inherited)) {
+            const int flags = ::fcntl(fd, F_GETFD);
+            if (flags >= 0)
+                ::fcntl(fd, F_SETFD, flags & ~FD_CLOEXEC);
+        }
+#endif
     }
 };
+
+namespace {
 
 QStringList splitLines(const QByteArray& tail)
 {
@@ -142,6 +160,8 @@ bool FfmpegRun::start(const QStringList& args, bool interactive)
     for (QTimer* t : {hold_, grace_, term_})
         t->stop();
     const QString command = interactive ? captureProgram_ : program();
+    // a pass reads files, never the capture's stream
+    process_->inherited = interactive ? inheritedFds_ : QVector<int>();
     qInfo().noquote() << command << args.join(QLatin1Char(' '));
     process_->start(command, args, QIODevice::ReadWrite);
     if (!interactive)
@@ -239,6 +259,11 @@ void FfmpegRun::setCaptureProgram(const QString& program, bool interrupt)
 {
     captureProgram_ = program;
     interrupt_ = interrupt;
+}
+
+void FfmpegRun::setInheritedFds(const QVector<int>& fds)
+{
+    inheritedFds_ = fds;
 }
 
 bool FfmpegRun::runToEnd(const QStringList& args, int budgetMs)

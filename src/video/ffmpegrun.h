@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QStringList>
+#include <QVector>
 
 class QProcess;
 class QTimer;
@@ -66,6 +67,9 @@ public:
     // ffmpeg. With interrupt, a capture is stopped with SIGINT instead of "q"
     // and without waiting for a first frame: such a program reports none.
     void setCaptureProgram(const QString& program, bool interrupt);
+    // Descriptors of ours that the next captures read from: they are left
+    // open in the child; passes never get them.
+    void setInheritedFds(const QVector<int>& fds);
 
 signals:
     void started();
@@ -83,13 +87,15 @@ private:
     void kill();
     void logTail(const char* what) const;
 
-    QProcess* process_ = nullptr;
+    class ChildProcess;
+    ChildProcess* process_ = nullptr;
     QTimer* hold_ = nullptr;
     QTimer* grace_ = nullptr;
     QTimer* term_ = nullptr;
     QStringList args_;
     QString captureProgram_ = program();
     bool interrupt_ = false;
+    QVector<int> inheritedFds_;
     QByteArray errTail_;
     StopTimes times_;
     int frames_ = 0;

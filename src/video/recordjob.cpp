@@ -99,6 +99,7 @@ void RecordJob::prepareStream()
             return;
         }
         self->streamOpen_ = true;
+        self->run_->setInheritedFds(backend.inheritedFds());
         self->run_->start(self->pendingArgs_(), true);
     });
 }

@@ -5,7 +5,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDebug>
-#include <QProcess>
 #include <QTimer>
 
 namespace {
@@ -18,82 +17,7 @@ const QString STREAM_INTERFACE = QStringLiteral("org.gnome.Mutter.ScreenCast.Str
 // the cursor drawn into the frames, as ffmpeg's screen grabs do
 constexpr uint CURSOR_EMBEDDED = 1;
 
-bool gstHas(const QString& element)
-{
-    QProcess inspect;
-    inspect.start(QStringLiteral("gst-inspect-1.0"), {QStringLiteral("--exists"), element});
-    inspect.closeWriteChannel();
-    if (!inspect.waitForFinished(5000)) {
-        inspect.kill();
-        inspect.waitForFinished(1000);
-        return false;
-    }
-    return inspect.exitStatus() == QProcess::NormalExit && inspect.exitCode() == 0;
-}
-
-// Looked up once: which encoders this machine's GStreamer has.
-QString installedEncoder()
-{
-    static const QString encoder = [] {
-        QStringList available;
-        for (const QString& element : {QStringLiteral("x264enc"), QStringLiteral("openh264enc")}) {
-            if (gstHas(element))
-                available << element;
-        }
-        return gstH264Encoder(available);
-    }();
-    return encoder;
-}
-
 } // namespace
-
-QString gstH264Encoder(const QStringList& available)
-{
-    for (const QString& element : {QStringLiteral("x264enc"), QStringLiteral("openh264enc")}) {
-        if (available.contains(element))
-            return element;
-    }
-    return QString();
-}
-
-QStringList gstRecordArgs(quint32 node, int framerate, const QString& encoder, const QString& output)
-{
-    const int rate = qMax(1, framerate);
-    QStringList args{QStringLiteral("-e"),
-                     QStringLiteral("pipewiresrc"),
-                     QStringLiteral("path=%1").arg(node),
-                     QStringLiteral("do-timestamp=true"),
-                     // a still screen sends no frames: repeat the last one
-                     QStringLiteral("keepalive-time=%1").arg(qMax(10, 1000 / rate)),
-                     QStringLiteral("resend-last=true"),
-                     QStringLiteral("!"),
-                     QStringLiteral("videorate"),
-                     QStringLiteral("!"),
-                     QStringLiteral("video/x-raw,framerate=%1/1").arg(rate),
-                     QStringLiteral("!"),
-                     QStringLiteral("videoconvert"),
-                     QStringLiteral("!"),
-                     QStringLiteral("video/x-raw,format=I420"),
-                     QStringLiteral("!"),
-                     QStringLiteral("queue"),
-                     QStringLiteral("!")};
-    if (encoder == QLatin1String("x264enc"))
-        args << encoder << QStringLiteral("speed-preset=ultrafast") << QStringLiteral("key-int-max=%1").arg(rate * 2);
-    else
-        args << encoder;
-    args << QStringLiteral("!") << QStringLiteral("mp4mux") << QStringLiteral("!") << QStringLiteral("filesink")
-         << QStringLiteral("location=") + output;
-    return args;
-}
-
-QRect evenArea(const QRect& region)
-{
-    const int width = region.width() & ~1;
-    const int height = region.height() & ~1;
-    if (width <= 0 || height <= 0)
-        return QRect();
-    return QRect(region.topLeft(), QSize(width, height));
-}
 
 MutterRecorder::MutterRecorder(QObject* parent)
     : MutterRecorder(QDBusConnection::sessionBus(), parent)
@@ -148,7 +72,7 @@ void MutterRecorder::prepare(const QRect& region, std::function<void(const QStri
         done(tr("the region is too small to record."));
         return;
     }
-    if (installedEncoder().isEmpty()) {
+    if (gstInstalledEncoder().isEmpty()) {
         done(tr("GStreamer has no H.264 encoder; install gstreamer1.0-plugins-ugly (x264enc)."));
         return;
     }
@@ -249,10 +173,10 @@ QStringList MutterRecorder::recordArgs(const ffmpeg::Grab& grab, const QString& 
 {
     if (!audioDevice.isEmpty())
         qInfo() << "sound is not recorded through GNOME's screen cast";
-    return gstRecordArgs(node_, grab.framerate, installedEncoder(), output);
+    return gstRecordArgs(node_, grab.framerate, gstInstalledEncoder(), output);
 }
 
 QStringList MutterRecorder::gifCaptureArgs(const ffmpeg::Grab& grab, const QString& video) const
 {
-    return gstRecordArgs(node_, grab.framerate, installedEncoder(), video);
+    return gstRecordArgs(node_, grab.framerate, gstInstalledEncoder(), video);
 }

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QObject>
 
+#include "platform/linux/gstpipeline.h"
 #include "platform/recorderbackend.h"
 
 class QTimer;
@@ -52,15 +53,3 @@ private:
     int timeoutMs_ = 10000;
     int generation_ = 0;
 };
-
-// The H.264 encoder GStreamer should use, from the element names it has:
-// x264enc (plugins-ugly), else openh264enc; empty when there is neither.
-QString gstH264Encoder(const QStringList& available);
-
-// gst-launch-1.0's arguments: the PipeWire node at a steady frame rate,
-// converted to 4:2:0 and encoded into an MP4 file.
-QStringList gstRecordArgs(quint32 node, int framerate, const QString& encoder, const QString& output);
-
-// The area Mutter should record: cut to even sides (the encoder's 4:2:0
-// pixels come in pairs); empty when nothing is left.
-QRect evenArea(const QRect& region);

@@ -1,9 +1,6 @@
 #include "platform/linux/portalscreenshotgrabber.h"
 
 #include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPointer>
-#include <QRandomGenerator>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
@@ -26,10 +22,7 @@
 
 namespace {
 
-const QString PORTAL_SERVICE = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PORTAL_PATH = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString SCREENSHOT_INTERFACE = QStringLiteral("org.freedesktop.portal.Screenshot");
-const QString REQUEST_INTERFACE = QStringLiteral("org.freedesktop.portal.Request");
 
 QString canonicalFolder(const QString& folder)
 {
@@ -38,15 +31,6 @@ QString canonicalFolder(const QString& folder)
 }
 
 } // namespace
-
-QString portalRequestPath(const QString& uniqueName, const QString& token)
-{
-    QString sender = uniqueName;
-    if (sender.startsWith(QLatin1Char(':')))
-        sender.remove(0, 1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return PORTAL_PATH + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
-}
 
 QString portalShotFile(const QString& uri)
 {
@@ -109,67 +93,29 @@ QImage cropDesktopShot(const QImage& shot, const QRect& desktop, const QRect& re
 PortalScreenshotRequest::PortalScreenshotRequest(const QDBusConnection& bus, QObject* parent)
     : QObject(parent)
     , bus_(bus)
-    , timer_(new QTimer(this))
 {
-    timer_->setSingleShot(true);
-    connect(timer_, &QTimer::timeout, this, [this] {
-        finish(QImage(), tr("the screenshot portal did not answer within %1 s").arg(timeoutMs_ / 1000.0));
-    });
-}
-
-void PortalScreenshotRequest::subscribe(const QString& path)
-{
-    unsubscribe();
-    path_ = path;
-    // any sender: a portal started by this very call has no owner yet that a
-    // match on its name could follow; the path holds our name and token
-    bus_.connect(QString(), path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
-                 SLOT(onResponse(uint, QVariantMap)));
-}
-
-void PortalScreenshotRequest::unsubscribe()
-{
-    if (path_.isEmpty())
-        return;
-    bus_.disconnect(QString(), path_, REQUEST_INTERFACE, QStringLiteral("Response"), this,
-                    SLOT(onResponse(uint, QVariantMap)));
-    path_.clear();
 }
 
 void PortalScreenshotRequest::start()
 {
-    if (!bus_.isConnected()) {
-        QTimer::singleShot(0, this, [this] { finish(QImage(), tr("there is no session bus to reach the portal")); });
-        return;
-    }
-    const QString token =
-        QStringLiteral("klipora%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    subscribe(portalRequestPath(bus_.baseService(), token));
-    timer_->start(timeoutMs_);
-
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(PORTAL_SERVICE, PORTAL_PATH, SCREENSHOT_INTERFACE, QStringLiteral("Screenshot"));
-    const QVariantMap options{{QStringLiteral("handle_token"), token},
-                              {QStringLiteral("interactive"), false},
-                              {QStringLiteral("modal"), false}};
-    call << QString() << options;
-    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, timeoutMs_), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (done_)
-            return;
-        QDBusPendingReply<QDBusObjectPath> reply = *w;
-        if (reply.isError()) {
-            finish(QImage(), tr("the screenshot portal refused the call: %1").arg(reply.error().message()));
-            return;
-        }
-        // older portals pick their own path: listen there instead
-        const QString handle = reply.value().path();
-        if (!handle.isEmpty() && handle != path_) {
-            qInfo().noquote() << "the portal answers on" << handle;
-            subscribe(handle);
+    auto* request = new PortalRequest(bus_, this);
+    request->setTimeout(timeoutMs_);
+    connect(request, &PortalRequest::answered, this, &PortalScreenshotRequest::onResponse);
+    connect(request, &PortalRequest::failed, this, [this](PortalRequest::Failure failure, const QString& detail) {
+        switch (failure) {
+        case PortalRequest::Failure::NoBus:
+            finish(QImage(), tr("there is no session bus to reach the portal"));
+            break;
+        case PortalRequest::Failure::Refused:
+            finish(QImage(), tr("the screenshot portal refused the call: %1").arg(detail));
+            break;
+        case PortalRequest::Failure::TimedOut:
+            finish(QImage(), tr("the screenshot portal did not answer within %1 s").arg(timeoutMs_ / 1000.0));
+            break;
         }
     });
+    const QVariantMap options{{QStringLiteral("interactive"), false}, {QStringLiteral("modal"), false}};
+    request->start(SCREENSHOT_INTERFACE, QStringLiteral("Screenshot"), {QString()}, options);
 }
 
 void PortalScreenshotRequest::onResponse(uint response, const QVariantMap& results)
@@ -207,8 +153,6 @@ void PortalScreenshotRequest::finish(const QImage& image, const QString& error)
     if (done_)
         return;
     done_ = true;
-    timer_->stop();
-    unsubscribe();
     emit finished(image, error);
 }
 

@@ -7,14 +7,11 @@
 #include <QVariantMap>
 
 #include "platform/desktopgrabber.h"
-
-class QTimer;
+#include "platform/linux/portalrequest.h"
 
 // One non-interactive request to the desktop portal's Screenshot interface.
-// The portal answers on a Request object of its own: its Response signal is
-// subscribed to before the call, because a fast backend may answer before
-// the call's reply arrives. finished() comes exactly once, from the event
-// loop: the whole desktop, or a null image and why.
+// finished() comes exactly once, from the event loop: the whole desktop, or
+// a null image and why.
 class PortalScreenshotRequest : public QObject
 {
     Q_OBJECT
@@ -29,17 +26,11 @@ public:
 signals:
     void finished(const QImage& image, const QString& error);
 
-private slots:
-    void onResponse(uint response, const QVariantMap& results);
-
 private:
-    void subscribe(const QString& path);
-    void unsubscribe();
+    void onResponse(uint response, const QVariantMap& results);
     void finish(const QImage& image, const QString& error);
 
     QDBusConnection bus_;
-    QTimer* timer_ = nullptr;
-    QString path_;
     QStringList scratch_;
     int timeoutMs_ = 30000;
     bool done_ = false;
@@ -74,10 +65,6 @@ private:
     int timeoutMs_ = 30000;
     bool grabbing_ = false;
 };
-
-// The Request object the portal answers on for this caller and token: the
-// caller's unique name without its ':' and with '.' as '_'.
-QString portalRequestPath(const QString& uniqueName, const QString& token);
 
 // The local file of a portal's "uri" result; empty for anything else.
 QString portalShotFile(const QString& uri);
