@@ -81,6 +81,19 @@ QVector<QJsonObject> views(const QString& titlePrefix)
     return found;
 }
 
+// one read of the tree: the view may vanish between two reads
+QJsonObject firstView(const QString& titlePrefix)
+{
+    const QVector<QJsonObject> found = views(titlePrefix);
+    return found.isEmpty() ? QJsonObject() : found.first();
+}
+
+bool overlayGone()
+{
+    const QVector<QJsonObject> overlays = views(QStringLiteral("Klipora overlay"));
+    return overlays.isEmpty() || !overlays.first().value(QStringLiteral("visible")).toBool(true);
+}
+
 QRect rectOf(const QJsonObject& node)
 {
     const QJsonObject r = node.value(QStringLiteral("rect")).toObject();
@@ -187,8 +200,7 @@ private slots:
         QVERIFY(wtype({QStringLiteral("-k"), QStringLiteral("Return")}));
         QTRY_COMPARE_WITH_TIMEOUT(clipboardPng().size(), DESKTOP, 30000);
         QCOMPARE(clipboardPng(), expected);
-        QTRY_VERIFY_WITH_TIMEOUT(views(QStringLiteral("Klipora overlay")).isEmpty()
-                                     || !views(QStringLiteral("Klipora overlay")).first().value(QStringLiteral("visible")).toBool(true),
+        QTRY_VERIFY_WITH_TIMEOUT(overlayGone(),
                                  30000);
         // the command answers once the overlay is up
         QTRY_COMPARE_WITH_TIMEOUT(snip.state(), QProcess::NotRunning, 30000);
@@ -212,8 +224,7 @@ private slots:
         QVERIFY(wtype({QStringLiteral("-k"), QStringLiteral("Return")}));
         const QRect region(0, 2, DESKTOP.width() - 3, DESKTOP.height() - 2);
         // the clipboard changes hands once the overlay is gone
-        QTRY_VERIFY_WITH_TIMEOUT(views(QStringLiteral("Klipora overlay")).isEmpty()
-                                     || !views(QStringLiteral("Klipora overlay")).first().value(QStringLiteral("visible")).toBool(true),
+        QTRY_VERIFY_WITH_TIMEOUT(overlayGone(),
                                  30000);
         const QSize copied = clipboardPng().size();
         QVERIFY2(copied == region.size(), qPrintable(QStringLiteral("copied %1x%2").arg(copied.width()).arg(copied.height())));
@@ -239,9 +250,9 @@ private slots:
                                  30000);
         const QPoint frame(asked.captured(1).toInt(), asked.captured(2).toInt());
         QCOMPARE(frame.y(), snipRegion_.top() - ImageWindow::MARGIN);
-        QTRY_VERIFY_WITH_TIMEOUT(views(QStringLiteral("Klipora pin")).first().value(QStringLiteral("sticky")).toBool(),
+        QTRY_VERIFY_WITH_TIMEOUT(firstView(QStringLiteral("Klipora pin")).value(QStringLiteral("sticky")).toBool(),
                                  30000);
-        const QJsonObject pin = views(QStringLiteral("Klipora pin")).first();
+        const QJsonObject pin = firstView(QStringLiteral("Klipora pin"));
         QCOMPARE(pin.value(QStringLiteral("type")).toString(), QStringLiteral("floating_con"));
         QCOMPARE(rectOf(pin).topLeft(), frame);
     }
