@@ -132,20 +132,31 @@ void answerNextFileDialog(const QString& path, DialogSeen* seen, const QString& 
 {
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
+    // only the dialog first seen is answered: one opened later belongs to
+    // the next answer, and typing this path into it too would race that one
     auto found = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, found, path, seen, filter] {
+    auto answered = std::make_shared<QPointer<QFileDialog>>();
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, found, answered, path, seen, filter] {
         QFileDialog* dialog = nullptr;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QFileDialog*>(top); d && d->isVisible())
-                dialog = d;
-        if (!dialog) {
-            // done once the dialog we answered has gone, or after a long wait
-            if (*found || ++*tries > WAIT_MS / 50)
+        if (*found) {
+            dialog = answered->data();
+        } else {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QFileDialog*>(top); d && d->isVisible())
+                    dialog = d;
+        }
+        if (!dialog || !dialog->isVisible()) {
+            // done once the dialog we answered has gone, or after a long wait;
+            // stopped at once, as a later deletion may let another tick run
+            if (*found || ++*tries > 3 * WAIT_MS / 50) {
+                timer->stop();
                 timer->deleteLater();
+            }
             return;
         }
         if (!*found) {
             *found = true;
+            *answered = dialog;
             seen->title = dialog->windowTitle();
             seen->filters = dialog->nameFilters();
             seen->proposed = dialog->selectedFiles().value(0);
@@ -219,6 +230,20 @@ class TestImageWindow : public QObject
             QTest::qWait(50);
         }
         return focused();
+    }
+
+    // After a dialog has closed, a window manager still settling the focus
+    // may drop a key the toolkit already thought was w's: pressed again
+    // (at most three times) until a dialog shows.
+    bool keyUntilDialog(ImageWindow* w, const QString& keys, const DialogSeen& seen)
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (!focus(w) || !key(keys))
+                return false;
+            if (QTest::qWaitFor([&seen] { return !seen.title.isEmpty(); }, 10000))
+                return true;
+        }
+        return false;
     }
 
     QString tmp(const QString& name) const { return QDir(testutil::tempDir()).filePath(name); }
@@ -609,8 +634,7 @@ private slots:
         DialogSeen again;
         answerNextFileDialog(bare, &again, QStringLiteral("JPEG(*.jpg *.jpeg)"));
         // the closed dialog may have left the focus elsewhere
-        QVERIFY(focus(w));
-        QVERIFY(key(QStringLiteral("ctrl+s")));
+        QVERIFY2(keyUntilDialog(w, QStringLiteral("ctrl+s"), again), "no dialog after three Ctrl+S");
         QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(bare + QStringLiteral(".jpg")),
                                   qPrintable(QStringLiteral("dialog seen: '%1'").arg(again.title)), WAIT_MS);
         QVERIFY(!QFile::exists(bare));
