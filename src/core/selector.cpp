@@ -4,15 +4,18 @@
 #include "core/devicepixels.h"
 #include "core/devicepointer.h"
 #include "core/displayinfo.h"
+#include "core/movecoalescer.h"
 #include "core/outlinestrips.h"
 #include "core/placement.h"
 #include "core/regionblit.h"
 #include "core/windowdetect.h"
 
 #include <QDebug>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QWindow>
@@ -73,6 +76,7 @@ Selector::Selector(QWidget* parent)
     , info(new SizeInfoWidget(this))
     , pen(QBrush(Qt::cyan), 1.0, Qt::DashDotLine, Qt::SquareCap, Qt::MiterJoin)
     , maskColor(0, 0, 0, 100)
+    , moves(new MoveCoalescer(this))
 {
     info->hide();
     devicepointer::install();
@@ -86,6 +90,7 @@ Selector::Selector(QWidget* parent)
     connect(display, &DisplayInfo::changed, this, [this]() { setFixedSize(DisplayInfo::maxSize()); });
     connect(this, &Selector::moved, this, &Selector::requestRepaint);
     connect(this, &Selector::resized, this, &Selector::requestRepaint);
+    connect(moves, &MoveCoalescer::due, this, &Selector::handOnMove);
 
     addShortcut(QKeySequence(QStringLiteral("W")), [this]() { box.move(0, -1); emit moved(); });
     addShortcut(QKeySequence(QStringLiteral("S")), [this]() { box.move(0, 1); emit moved(); });
@@ -153,6 +158,12 @@ void Selector::start()
     if (status != IDLE)
         return;
     status = STARTED;
+    // The fastest screen sets the pace: none of them goes a refresh without
+    // the newest position.
+    qreal hz = 0;
+    for (const QScreen* screen : QGuiApplication::screens())
+        hz = qMax(hz, screen->refreshRate());
+    moves->setInterval(MoveCoalescer::intervalFor(hz));
     setMouseTracking(true);
     if (useDetectWindow) {
         refreshWindowRects();
@@ -187,6 +198,7 @@ void Selector::takeKeyboard(int triesLeft)
 
 void Selector::exit()
 {
+    moves->drop();
     status = IDLE;
     box.x1 = box.y1 = box.x2 = box.y2 = 0;
     info->hide();
@@ -196,6 +208,49 @@ void Selector::exit()
     hide();
     background = QPixmap();
     dropDimmed();
+}
+
+bool Selector::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        // Only what the window system sends: a move sent from inside the
+        // program is handled as it comes.
+        const auto* move = static_cast<const QMouseEvent*>(event);
+        if (event->spontaneous() && mergesMoves(*move) && moves->hold(*move))
+            return true;
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+        moves->flush();
+        break;
+    case QEvent::Hide:
+        moves->drop();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool Selector::mergesMoves(const QMouseEvent&) const
+{
+    return true;
+}
+
+void Selector::handOnMove(const QMouseEvent& held)
+{
+    if (!isVisible())
+        return;
+    QMouseEvent move(held.type(), held.localPos(), held.windowPos(), held.screenPos(), held.button(), held.buttons(),
+                     held.modifiers(), held.source());
+    move.setTimestamp(held.timestamp());
+    QCoreApplication::sendEvent(this, &move);
 }
 
 void Selector::warmUp()

@@ -12,6 +12,7 @@
 #include "core/outlinestrips.h"
 #include "core/resizer.h"
 
+class MoveCoalescer;
 class QLabel;
 
 // The small read-out of the selection's size.
@@ -81,6 +82,12 @@ public slots:
     void updateTheme(const SelectorTheme& theme);
 
 protected:
+    bool event(QEvent* event) override;
+    // Whether a move only matters for where it ends, so that moves faster
+    // than the screen refreshes may be merged into the newest one. A
+    // subclass that draws along every point of a drag says no then.
+    virtual bool mergesMoves(const QMouseEvent& event) const;
+    MoveCoalescer* moveCoalescer() const { return moves; }
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -138,6 +145,9 @@ private:
     void takeKeyboard(int triesLeft);
 
     void buildDimmed();
+    void handOnMove(const QMouseEvent& held);
+
+    MoveCoalescer* moves = nullptr;
 
     QRegion lastFootprint;
     QRect lastRect;

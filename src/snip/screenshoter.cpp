@@ -614,6 +614,12 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
     Selector::mouseMoveEvent(event);
 }
 
+bool ScreenShoter::mergesMoves(const QMouseEvent& event) const
+{
+    // a stroke is drawn through every point the mouse reported
+    return !(Selector::status == LOCKED && (event.buttons() & Qt::LeftButton));
+}
+
 void ScreenShoter::updateCursor(const QPoint& pos, Qt::MouseButtons buttons)
 {
     const Tool* tool = activeTool();

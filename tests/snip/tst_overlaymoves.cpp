@@ -3,13 +3,17 @@
 #include <QPainter>
 #include <QScreen>
 #include <QtTest>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <memory>
 
+#include "core/movecoalescer.h"
 #include "core/resources.h"
 #include "snip/magnifier.h"
 #include "snip/screenshoter.h"
 #include "testutil.h"
+#include "widgets/iconbutton.h"
+#include "widgets/imageeditmenu.h"
 
 namespace {
 
@@ -25,6 +29,7 @@ class CountingShoter : public ScreenShoter
 {
 public:
     int paints = 0;
+    using Selector::moveCoalescer;
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -39,6 +44,15 @@ void mouse(QWidget* w, QEvent::Type type, const QPoint& p, Qt::MouseButtons butt
 {
     QMouseEvent e(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
+}
+
+// As the window system delivers it, so that moves may be merged.
+void fromWindowSystem(QWidget* w, QEvent::Type type, const QPoint& p, Qt::MouseButtons buttons,
+                      Qt::MouseButton button = Qt::NoButton)
+{
+    QMouseEvent e(type, p, w->mapToGlobal(p), button, buttons, Qt::NoModifier);
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    QApplication::instance()->notify(w, &e);
 }
 
 // Everything a move asked for is painted and flushed.
@@ -216,6 +230,92 @@ private slots:
         const QString diff = firstDifference(partial, full);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
         mouse(shoter.get(), QEvent::MouseButtonRelease, from, Qt::NoButton, Qt::LeftButton);
+    }
+
+    void movesFasterThanTheScreenShowTheNewest()
+    {
+        startOverlay();
+        MoveCoalescer* moves = shoter->moveCoalescer();
+        Magnifier* m = shoter->magnifier();
+        // the first move is handed on; then no refresh falls due in the test
+        moves->setInterval(0);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(300, 200), Qt::NoButton);
+        QCOMPARE(m->colorName(), patternAt(300, 200).name());
+        moves->setInterval(60 * 60 * 1000);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(320, 210), Qt::NoButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(340, 230), Qt::NoButton);
+        QCOMPARE(m->colorName(), patternAt(300, 200).name());
+        QVERIFY(moves->holding());
+
+        // A press sees the pointer where the user left it: the selection
+        // starts at the newest place.
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonPress, QPoint(340, 230), Qt::LeftButton, Qt::LeftButton);
+        QCOMPARE(m->colorName(), patternAt(340, 230).name());
+        QCOMPARE(m->pos(), QPoint(350, 240));
+        for (int i = 1; i <= 10; ++i)
+            fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(340 + 30 * i, 230 + 20 * i), Qt::LeftButton);
+        // the drag's moves wait for the refresh too...
+        QVERIFY(moves->holding());
+        // ...which brings only the newest
+        moves->setInterval(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!moves->holding(), 5000);
+        QCOMPARE(shoter->sizeInfo()->text(), QStringLiteral("301 x 201"));
+        QCOMPARE(m->colorName(), patternAt(640, 430).name());
+        // The release ends the selection where the last move left it, even
+        // with that move still held.
+        moves->setInterval(60 * 60 * 1000);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(650, 440), Qt::LeftButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(660, 450), Qt::LeftButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonRelease, QPoint(660, 450), Qt::NoButton, Qt::LeftButton);
+        QVERIFY(!moves->holding());
+        QCOMPARE(shoter->selectedRect(), QRect(QPoint(340, 230), QPoint(660, 450)));
+        QCOMPARE(shoter->currentStatus(), int(Selector::CAPTURED));
+
+        // Moving the whole selection takes the sum of the merged moves.
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(500, 300), Qt::NoButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonPress, QPoint(500, 300), Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= 5; ++i)
+            fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(500 + 10 * i, 300 - 7 * i), Qt::LeftButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonRelease, QPoint(550, 265), Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(shoter->selectedRect(), QRect(QPoint(390, 195), QPoint(710, 415)));
+
+        // A closed overlay drops what it held.
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(600, 300), Qt::NoButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, QPoint(610, 300), Qt::NoButton);
+        shoter->exit();
+        QVERIFY(!moves->holding());
+    }
+
+    void aStrokeKeepsEveryPointTheMouseReported()
+    {
+        startOverlay();
+        MoveCoalescer* moves = shoter->moveCoalescer();
+        mouse(shoter.get(), QEvent::MouseMove, QPoint(100, 100), Qt::NoButton);
+        mouse(shoter.get(), QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+        mouse(shoter.get(), QEvent::MouseMove, QPoint(800, 600), Qt::LeftButton);
+        mouse(shoter.get(), QEvent::MouseButtonRelease, QPoint(800, 600), Qt::NoButton, Qt::LeftButton);
+        IconButton* pencil = shoter->menu()->toolButton(PENCIL);
+        pencil->click();
+        QTRY_COMPARE_WITH_TIMEOUT(shoter->currentStatus(), int(Selector::LOCKED), 5000);
+
+        // A V drawn faster than any refresh: its corner must be on the canvas.
+        moves->setInterval(60 * 60 * 1000);
+        const QPoint left(200, 200), corner(300, 400), right(400, 200);
+        fromWindowSystem(shoter.get(), QEvent::MouseMove, left, Qt::NoButton);
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonPress, left, Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= 8; ++i)
+            fromWindowSystem(shoter.get(), QEvent::MouseMove, left + (corner - left) * i / 8, Qt::LeftButton);
+        for (int i = 1; i <= 8; ++i)
+            fromWindowSystem(shoter.get(), QEvent::MouseMove, corner + (right - corner) * i / 8, Qt::LeftButton);
+        QVERIFY(!moves->holding());
+        fromWindowSystem(shoter.get(), QEvent::MouseButtonRelease, right, Qt::NoButton, Qt::LeftButton);
+        settle();
+        const QImage canvas = shoter->canvas().toImage().convertToFormat(QImage::Format_RGB32);
+        for (const QPoint& p : { corner, (left + corner) / 2, (corner + right) / 2 }) {
+            const QColor c = canvas.pixelColor(p);
+            QVERIFY2(c.red() > 200 && c.green() < 60 && c.blue() < 60,
+                     qPrintable(QStringLiteral("%1,%2 is %3").arg(p.x()).arg(p.y()).arg(c.name())));
+        }
     }
 
     void cleanupTestCase() { background.reset(); }
