@@ -199,7 +199,8 @@ private slots:
         QGuiApplication::clipboard()->setMimeData(offer(QStringLiteral("extreme position")));
         QTRY_VERIFY_WITH_TIMEOUT(branchCount() > before, 15000);
         QVERIFY(testutil::pressKeys(QStringLiteral("F3")));
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(program.processId()).size() > windowsBefore, 10000);
+        // generous: on a loaded machine the pin can take a while to map
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(program.processId()).size() > windowsBefore, 30000);
         bool found = false;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         for (const Window& w : visibleWindows(program.processId())) {
