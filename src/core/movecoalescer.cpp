@@ -14,10 +14,18 @@ void MoveCoalescer::setInterval(int ms)
 {
     interval_ = qMax(0, ms);
     // a held move keeps its place in time, counted at the new pace
-    if (timer_.isActive()) {
-        const qint64 since = sinceHandedOn_.isValid() ? sinceHandedOn_.elapsed() : interval_;
-        timer_.start(int(qBound<qint64>(0, interval_ - since, interval_)));
-    }
+    if (timer_.isActive())
+        timer_.start(msUntilDue());
+}
+
+qint64 MoveCoalescer::msSinceHandedOn() const
+{
+    return sinceHandedOn_.isValid() ? sinceHandedOn_.elapsed() : interval_;
+}
+
+int MoveCoalescer::msUntilDue() const
+{
+    return int(qBound<qint64>(0, interval_ - msSinceHandedOn(), interval_));
 }
 
 int MoveCoalescer::intervalFor(qreal hz)
@@ -29,16 +37,13 @@ int MoveCoalescer::intervalFor(qreal hz)
 
 bool MoveCoalescer::hold(const QMouseEvent& event)
 {
-    const qint64 since = sinceHandedOn_.isValid() ? sinceHandedOn_.elapsed() : interval_;
-    if (!held_ && since >= interval_) {
+    if (!held_ && msSinceHandedOn() >= interval_) {
         sinceHandedOn_.start();
         return false;
     }
-    held_ = std::make_unique<QMouseEvent>(event.type(), event.localPos(), event.windowPos(), event.screenPos(),
-                                          event.button(), event.buttons(), event.modifiers(), event.source());
-    held_->setTimestamp(event.timestamp());
+    held_ = std::make_unique<QMouseEvent>(event);
     if (!timer_.isActive())
-        timer_.start(int(qBound<qint64>(0, interval_ - since, interval_)));
+        timer_.start(msUntilDue());
     return true;
 }
 

@@ -40,6 +40,9 @@ signals:
     void due(const QMouseEvent& event);
 
 private:
+    qint64 msSinceHandedOn() const;
+    int msUntilDue() const;
+
     int interval_ = 16;
     QElapsedTimer sinceHandedOn_;
     QTimer timer_;

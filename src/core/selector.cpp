@@ -198,7 +198,6 @@ void Selector::takeKeyboard(int triesLeft)
 
 void Selector::exit()
 {
-    moves->drop();
     status = IDLE;
     box.x1 = box.y1 = box.x2 = box.y2 = 0;
     info->hide();
@@ -230,6 +229,7 @@ bool Selector::event(QEvent* event)
         moves->flush();
         break;
     case QEvent::Hide:
+        // a closed overlay handles no more moves
         moves->drop();
         break;
     default:
@@ -245,11 +245,8 @@ bool Selector::mergesMoves(const QMouseEvent&) const
 
 void Selector::handOnMove(const QMouseEvent& held)
 {
-    if (!isVisible())
-        return;
-    QMouseEvent move(held.type(), held.localPos(), held.windowPos(), held.screenPos(), held.button(), held.buttons(),
-                     held.modifiers(), held.source());
-    move.setTimestamp(held.timestamp());
+    // sent, so no longer spontaneous: it is not held again
+    QMouseEvent move(held);
     QCoreApplication::sendEvent(this, &move);
 }
 
