@@ -232,20 +232,6 @@ class TestImageWindow : public QObject
         return focused();
     }
 
-    // After a dialog has closed, a window manager still settling the focus
-    // may drop a key the toolkit already thought was w's: pressed again
-    // (at most three times) until a dialog shows.
-    bool keyUntilDialog(ImageWindow* w, const QString& keys, const DialogSeen& seen)
-    {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (!focus(w) || !key(keys))
-                return false;
-            if (QTest::qWaitFor([&seen] { return !seen.title.isEmpty(); }, 10000))
-                return true;
-        }
-        return false;
-    }
-
     QString tmp(const QString& name) const { return QDir(testutil::tempDir()).filePath(name); }
 
 private slots:
@@ -633,8 +619,11 @@ private slots:
         const QString bare = tmp(QStringLiteral("bare"));
         DialogSeen again;
         answerNextFileDialog(bare, &again, QStringLiteral("JPEG(*.jpg *.jpeg)"));
-        // the closed dialog may have left the focus elsewhere
-        QVERIFY2(keyUntilDialog(w, QStringLiteral("ctrl+s"), again), "no dialog after three Ctrl+S");
+        // Ctrl+S itself was seen above; a second XTEST key right after a
+        // dialog races the window manager's focus hand-back, so this save
+        // comes the way the context menu's "Save as..." calls it
+        QMetaObject::invokeMethod(w, "saveAs", Qt::QueuedConnection);
+        QTRY_VERIFY2_WITH_TIMEOUT(!again.title.isEmpty(), "no dialog", WAIT_MS);
         QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(bare + QStringLiteral(".jpg")),
                                   qPrintable(QStringLiteral("dialog seen: '%1'").arg(again.title)), WAIT_MS);
         QVERIFY(!QFile::exists(bare));
