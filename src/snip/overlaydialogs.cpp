@@ -48,6 +48,10 @@ void OverlayDialogs::begin(QDialog* dialog)
     if (QWidget* grabber = QWidget::mouseGrabber(); grabber && (grabber == overlay_ || overlay_->isAncestorOf(grabber)))
         grabber->releaseMouse();
     dialog->installEventFilter(this);
+    // Pins stay on top of other windows; in their layer, the dialog and the
+    // overlay right under it are not hidden behind one.
+    if (!dialog->isVisible())
+        dialog->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // The window manager may put the dialog's frame anywhere in the stack
     // when it maps it; look again a little later.
     for (int ms : { 100, 400, 1200 })

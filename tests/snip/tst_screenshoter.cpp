@@ -881,10 +881,24 @@ private slots:
         // The stand-in desktop bypasses the window manager too; a real one
         // sits below every window.
         background->lower();
+        // A pin left on the screen stays on top of other windows: it must
+        // cover neither the dialog nor the overlay under it.
+        const QColor pinColour(255, 0, 255);
+        QWidget pin(nullptr, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        pin.setAutoFillBackground(true);
+        QPalette palette = pin.palette();
+        palette.setColor(QPalette::Window, pinColour);
+        pin.setPalette(palette);
+        const QRect screenRect = QGuiApplication::primaryScreen()->geometry();
+        pin.setGeometry(QRect(QPoint(0, 0), screenRect.size() * 3 / 4).translated(screenRect.width() / 8, screenRect.height() / 8));
+        pin.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pin, 10000));
+        QTest::qWait(200);
         startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
 
         const QString path = QDir(testutil::tempDir()).filePath(QStringLiteral("from-dialog.png"));
         double shown = -1;
+        int pinPixels = -1;
         QString title;
         // The dialog runs its own loop inside the key press: look at it from
         // a timer, as the user would, then answer it.
@@ -911,7 +925,21 @@ private slots:
                 for (int x = 0; x < own.width() && x < screen.width(); x += 4, ++all)
                     same += own.pixel(x, y) == screen.pixel(x, y);
             shown = all ? double(same) / all : 0.0;
-            if (shown < 0.9 && since.elapsed() < 10000)
+            // The frozen desktop holds the pin too, but dimmed outside the
+            // selection: its own colour shows there only where the live pin
+            // is on top.
+            const QRect p = pin.geometry();
+            const QImage pinArea = QGuiApplication::primaryScreen()
+                                       ->grabWindow(0, p.x(), p.y(), p.width(), p.height())
+                                       .toImage()
+                                       .convertToFormat(QImage::Format_RGB32);
+            pinPixels = 0;
+            for (int y = 0; y < pinArea.height(); y += 4)
+                for (int x = 0; x < pinArea.width(); x += 4)
+                    pinPixels += !dialog->frameGeometry().contains(p.topLeft() + QPoint(x, y))
+                        && !shoter->selectedRect().contains(p.topLeft() + QPoint(x, y))
+                        && pinArea.pixelColor(x, y) == pinColour;
+            if ((shown < 0.9 || pinPixels > 0) && since.elapsed() < 10000)
                 return; // not painted yet, or covered: look again
             look.stop();
             if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
@@ -926,6 +954,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!look.isActive(), 20000);
         QCOMPARE(title, QStringLiteral("Save Image"));
         QVERIFY2(shown >= 0.9, qPrintable(QStringLiteral("share of the dialog seen on screen: %1").arg(shown)));
+        QCOMPARE(pinPixels, 0);
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 10000);
         QCOMPARE(QImage(path).size(), QSize(301, 201));
         QTRY_VERIFY_WITH_TIMEOUT(!shoter->isVisible(), 10000);
