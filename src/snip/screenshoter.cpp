@@ -8,12 +8,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QPolygon>
 #include <QShortcut>
 #include <QWheelEvent>
 
 #include "core/config.h"
-#include "core/desktopgrab.h"
 #include "core/devicepixels.h"
 #include "core/displayinfo.h"
 #include "core/imagesaver.h"
@@ -26,23 +24,6 @@
 #include "snip/tools/toolregistry.h"
 #include "widgets/imageeditmenu.h"
 
-namespace {
-
-// A pixmap's extent in the logical coordinates it is painted in.
-QRect logicalRect(const QPixmap& pixmap)
-{
-    return QRect(QPoint(0, 0), (QSizeF(pixmap.size()) / pixmap.devicePixelRatio()).toSize());
-}
-
-QRect boundingRect(const QVector<QPoint>& points)
-{
-    if (points.isEmpty())
-        return QRect();
-    return QPolygon(points).boundingRect();
-}
-
-} // namespace
-
 ScreenShoter::ScreenShoter(QWidget* parent)
     : Selector(parent)
     , cursor_(this)
@@ -54,7 +35,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     menu_->hide();
     menu_->adjustSize();
     magnifier_ = new Magnifier(this);
-    canvas_ = QPixmap(size());
+    connect(&canvas_, &SnipCanvas::repaintNeeded, this, [this](const QRegion& area) { update(area); });
     dialogs_ = new OverlayDialogs(
         this,
         [this] {
@@ -162,22 +143,7 @@ void ScreenShoter::start()
 {
     if (Selector::status != IDLE)
         return;
-    // The last grab goes before the new one is made (the history has its
-    // own copy), so two desktops are never held at once.
-    screenshot_ = QPixmap();
-    canvas_ = QPixmap();
-    screenshot_ = grabDesktop(QRect(QPoint(0, 0), size()));
-    if (screenshot_.isNull()) {
-        qCritical() << "the desktop could not be grabbed";
-        screenshot_ = QPixmap(size());
-        screenshot_.fill(Qt::black);
-    } else if (const QRegion unshown = DisplayInfo::unshownArea(); !unshown.isEmpty()) {
-        // Between monitors the grab holds pixels nobody has seen; a snip
-        // that reaches there shows what the overlay showed.
-        QPainter p(&screenshot_);
-        for (const QRect& r : unshown)
-            p.fillRect(r, Qt::black);
-    }
+    canvas_.grab(QRect(QPoint(0, 0), size()));
     requestFullRepaint(REDRAW_ALL);
     Selector::start();
 }
@@ -206,8 +172,7 @@ void ScreenShoter::exit()
     unsetCursor();
     cursor_.forget();
     Selector::exit();
-    // Only the grab outlives the overlay; the canvas is made again from it.
-    canvas_ = QPixmap();
+    canvas_.dropCanvas();
 }
 
 void ScreenShoter::hideEditors()
@@ -225,7 +190,7 @@ QRect ScreenShoter::snippedRect() const
 
 QRect ScreenShoter::snippedDeviceRect() const
 {
-    return devicepixels::toDevice(box.rect(), screenshot_.devicePixelRatio());
+    return devicepixels::toDevice(box.rect(), canvas_.screenshot().devicePixelRatio());
 }
 
 QPixmap ScreenShoter::snippedImage()
@@ -235,7 +200,8 @@ QPixmap ScreenShoter::snippedImage()
         setCurrent(nullptr);
     // A copy may come before the overlay had a chance to paint.
     updateCanvas();
-    QPixmap snip = canvas_.copy(devicepixels::toDevice(box.rect(), canvas_.devicePixelRatio()));
+    const QPixmap& picture = canvas_.pixmap();
+    QPixmap snip = picture.copy(devicepixels::toDevice(box.rect(), picture.devicePixelRatio()));
     // one image pixel per device pixel, whatever shows it later
     snip.setDevicePixelRatio(1);
     return snip;
@@ -245,7 +211,7 @@ void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
     ImageSaver::copy(snippedImage().toImage(), snippedDeviceRect().topLeft());
-    history_.add(screenshot_, r, undo_.commands());
+    history_.add(canvas_.screenshot(), r, undo_.commands());
 }
 
 void ScreenShoter::copy()
@@ -340,105 +306,21 @@ void ScreenShoter::modified(PaintType type)
         return;
     }
     if (type == DRAW_INCREMENT) {
-        const int m = current_->pen().width() / 2 + 3;
-        QRect r = boundingRect(current_->pendingPoints());
-        if (!current_->points().isEmpty())
-            r |= QRect(current_->points().last(), QSize(1, 1));
-        requestCanvas(type, r.adjusted(-m, -m, m, m));
+        requestCanvas(type, SnipCanvas::pendingArea(*current_));
         return;
     }
     requestCanvas(type, QRegion(lastFootprint_) | footprint(current_));
 }
 
-void ScreenShoter::requestCanvas(PaintType type, const QRegion& area)
+const QPixmap& ScreenShoter::canvas()
 {
-    // Later kinds of the same turn must not cancel a full redraw: it is what
-    // takes a dropped command off the canvas.
-    if (type == REDRAW_ALL)
-        redrawPending_ = true;
-    kind_ = type;
-    canvasPending_ = true;
-    canvasArea_ |= area;
-    update(area);
-}
-
-void ScreenShoter::requestFullRepaint(PaintType type)
-{
-    requestCanvas(type, QRegion(rect()) | QRegion(logicalRect(canvas_)));
-}
-
-QRect ScreenShoter::footprint(const Command& command) const
-{
-    if (!command || !command->tool())
-        return QRect();
-    const QRect r = command->coveredRect() | command->tool()->frameRect(*command);
-    return r.adjusted(-5, -5, 5, 5);
+    updateCanvas();
+    return canvas_.pixmap();
 }
 
 void ScreenShoter::updateCanvas()
 {
-    if (!canvasPending_)
-        return;
-    const QRegion area = canvasArea_;
-    const bool redraw = redrawPending_ || kind_ == REDRAW_ALL;
-    canvasPending_ = false;
-    redrawPending_ = false;
-    canvasArea_ = QRegion();
-
-    if (redraw) {
-        // A command still being dragged out is drawn over the canvas, not into it.
-        redrawCanvas(area, kind_ == PREVIEW ? current_.get() : nullptr);
-        // the current command was drawn whole with the rest
-        if (kind_ != DRAW_INCREMENT)
-            return;
-    }
-    switch (kind_) {
-    case DRAW_INCREMENT:
-    case DRAW_COMMAND: {
-        if (!current_) {
-            qCritical() << "nullptr";
-            return;
-        }
-        QPainter p(&canvas_);
-        current_->draw(&p, kind_ == DRAW_INCREMENT);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void ScreenShoter::redrawCanvas(const QRegion& area, const PaintCommand* skip)
-{
-    const std::vector<Command> commands = undo_.commands();
-    const bool whole = area.contains(logicalRect(canvas_)) || canvas_.size() != screenshot_.size()
-        || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
-    if (whole && commands.empty()) {
-        // Shares the grab's pixels until the first mark is drawn.
-        canvas_ = screenshot_;
-        return;
-    }
-    if (canvas_.size() != screenshot_.size() || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio()) {
-        canvas_ = QPixmap(screenshot_.size());
-        // marks are drawn in logical coordinates, at full resolution
-        canvas_.setDevicePixelRatio(screenshot_.devicePixelRatio());
-    }
-    QPainter p(&canvas_);
-    if (!whole)
-        p.setClipRegion(area);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    if (whole) {
-        p.drawPixmap(0, 0, screenshot_);
-    } else {
-        const qreal ratio = screenshot_.devicePixelRatio();
-        for (const QRect& r : area)
-            p.drawPixmap(QRectF(r), screenshot_, devicepixels::sourceRect(r, ratio));
-    }
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    for (const Command& command : commands) {
-        if (command.get() != skip)
-            command->draw(&p, false);
-    }
+    canvas_.apply(undo_, current_.get());
 }
 
 void ScreenShoter::paintEvent(QPaintEvent* event)
@@ -447,11 +329,11 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
 
     // Without marks the outside of the selection is copied ready-dimmed.
     QRegion plain = event->region();
-    if (!current_ && canvas_.cacheKey() == screenshot_.cacheKey() && dimsFrom(canvas_))
+    if (!current_ && canvas_.sharesGrab() && dimsFrom(canvas_.pixmap()))
         plain &= QRegion(selectedRect());
     painter.begin(this);
-    blitRegion(&painter, plain, canvas_);
-    if (kind_ == PREVIEW && current_)
+    blitRegion(&painter, plain, canvas_.pixmap());
+    if (canvas_.kind() == PREVIEW && current_)
         current_->draw(&painter, true);
     if (current_ && current_->tool()) {
         painter.save();
@@ -557,8 +439,8 @@ void ScreenShoter::createCommand(const QPoint& pos)
     input.fill = menu_->fill(t);
     input.font = menu_->font(t);
     input.parent = this;
-    input.canvas = [this] { return canvas_.toImage(); };
-    input.screenshot = screenshot_;
+    input.canvas = [this] { return canvas_.pixmap().toImage(); };
+    input.screenshot = canvas_.screenshot();
     input.commands = undo_.commands();
     const Command command = tool->create(input);
     if (!command)
@@ -602,7 +484,7 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
         break;
     default: {
         // the pixels around the device pixel under the pointer
-        magnifier_->setPixmap(Magnifier::cut(screenshot_, pointerDevicePixel(event)));
+        magnifier_->setPixmap(Magnifier::cut(canvas_.screenshot(), pointerDevicePixel(event)));
         // Kept on the cursor's monitor near its right and bottom edges.
         const QRect screen = screenlayout::screenAt(DisplayInfo::screenRects(), pos);
         magnifier_->move(placement::magnifier(pos, magnifier_->size(), screen));
@@ -739,7 +621,7 @@ void ScreenShoter::restoreHistory(int index)
     if (index < 0 || index >= int(history_.entries().size()))
         return;
     const HistoryEntry entry = history_.entries()[size_t(index)];
-    screenshot_ = SnipHistory::screenshotOf(entry, screenshot_);
+    canvas_.setScreenshot(SnipHistory::screenshotOf(entry, canvas_.screenshot()));
     box.x1 = entry.rect.left();
     box.y1 = entry.rect.top();
     box.x2 = entry.rect.right();

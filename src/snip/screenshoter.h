@@ -13,8 +13,9 @@
 #include "snip/commandstack.h"
 #include "snip/overlaycursor.h"
 #include "snip/overlaydialogs.h"
-#include "snip/sniphistory.h"
 #include "snip/paintcommand.h"
+#include "snip/sniphistory.h"
+#include "snip/snipcanvas.h"
 
 class ImageEditMenu;
 class Magnifier;
@@ -75,12 +76,8 @@ public:
     int hoverCode() const { return hoverCode_; }
     int toolFlags() const { return flags_; }
     // The canvas with every pending change applied.
-    const QPixmap& canvas()
-    {
-        updateCanvas();
-        return canvas_;
-    }
-    const QPixmap& screenshot() const { return screenshot_; }
+    const QPixmap& canvas();
+    const QPixmap& screenshot() const { return canvas_.screenshot(); }
 
     // Hit test of the commands at p, oldest first; sets the hovered command
     // and hover code.
@@ -120,8 +117,6 @@ protected:
 private:
     void registerShortcuts();
     void updateCanvas();
-    // The grab with every command but skip drawn on it, within area.
-    void redrawCanvas(const QRegion& area, const PaintCommand* skip);
     void setCurrent(const Command& command);
     void takeKeyboardBack();
     void createCommand(const QPoint& pos);
@@ -133,13 +128,10 @@ private:
     // The cursor for the active tool, or for what is under the mouse.
     void updateCursor(const QPoint& pos, Qt::MouseButtons buttons);
     const Tool* activeTool() const;
-    // The area a command covers on the widget, frame and handles included.
-    QRect footprint(const Command& command) const;
-    // Records canvas work of the given kind and what it touches on screen.
-    void requestCanvas(PaintType type, const QRegion& area);
-    void requestFullRepaint(PaintType type);
+    QRect footprint(const Command& command) const { return SnipCanvas::footprint(command.get()); }
+    void requestCanvas(PaintType type, const QRegion& area) { canvas_.request(type, area); }
+    void requestFullRepaint(PaintType type) { canvas_.requestAll(type, rect()); }
 
-    QPixmap screenshot_;
     int hoverCode_ = Resizer::OUTSIDE;
     Command hovered_;
     Command current_;
@@ -150,15 +142,8 @@ private:
     QPoint lastResizePoint_;
     CommandStack undo_;
     CommandStack redo_;
-    QPixmap canvas_;
+    SnipCanvas canvas_;
     SnipHistory history_;
-    PaintType kind_ = REFRESH;
-
-    // The canvas work of kind_ is done once; repeating it would only draw
-    // antialiased edges darker.
-    bool canvasPending_ = false;
-    bool redrawPending_ = false;
-    QRegion canvasArea_;
     QRect lastFootprint_;
     bool restoring_ = false;
     SaveNameProvider saveName_;
