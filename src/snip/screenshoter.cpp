@@ -19,13 +19,22 @@
 #include "core/regionblit.h"
 #include "core/screenlayout.h"
 #include "snip/magnifier.h"
-#include "snip/textedit.h"
 #include "snip/tools/tool.h"
 #include "snip/tools/toolregistry.h"
 #include "widgets/imageeditmenu.h"
 
 ScreenShoter::ScreenShoter(QWidget* parent)
     : Selector(parent)
+    , editor_([this](Graph t) {
+        ToolInput input;
+        input.pen = menu_->pen(t);
+        input.fill = menu_->fill(t);
+        input.font = menu_->font(t);
+        input.parent = this;
+        input.canvas = [this] { return canvas_.pixmap().toImage(); };
+        input.screenshot = canvas_.screenshot();
+        return input;
+    })
     , cursor_(this)
 {
     // The overlay paints its own canvas from the grab taken in start().
@@ -44,7 +53,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
                 windows.append(menu_->optionMenu(t));
             return windows;
         },
-        [this]() -> QWidget* { return current_ ? current_->editor() : nullptr; });
+        [this]() -> QWidget* { return editor_.current() ? editor_.current()->editor() : nullptr; });
     connect(dialogs_, &OverlayDialogs::opened, magnifier_, &QWidget::hide);
 
     connect(menu_, &ImageEditMenu::save, this, &ScreenShoter::save);
@@ -57,32 +66,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(menu_, &ImageEditMenu::changed, this, &ScreenShoter::changeOption);
     connect(menu_, &ImageEditMenu::dialogOpening, dialogs_, &OverlayDialogs::watch);
 
-    connect(&undo_, &CommandStack::increased, this, [this] {
-        if (restoring_)
-            return;
-        current_ = undo_.top();
-        lastFootprint_ = footprint(current_);
-        requestCanvas(DRAW_COMMAND, lastFootprint_);
-    });
-    connect(&undo_, &CommandStack::decreased, this, [this] {
-        if (!restoring_)
-            requestFullRepaint(REDRAW_ALL);
-    });
-    connect(&undo_, &CommandStack::emptied, this, [this](bool empty) {
-        if (restoring_)
-            return;
-        if (empty) {
-            Selector::status = CAPTURED;
-            emit captured();
-        } else {
-            Selector::status = LOCKED;
-            emit locked();
-        }
-        menu_->disableUndo(empty);
-        if (empty)
-            menu_->reset();
-    });
-    connect(&redo_, &CommandStack::emptied, menu_, &ImageEditMenu::disableRedo);
+    connectEditor();
 
     connect(this, &Selector::captured, this, [this] {
         // it belongs to picking the region, not to annotating it
@@ -96,6 +80,33 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(this, &Selector::resized, this, &ScreenShoter::moveMenu);
 
     registerShortcuts();
+}
+
+void ScreenShoter::connectEditor()
+{
+    connect(&editor_, &AnnotationEditor::canvasRequested, &canvas_, &SnipCanvas::request);
+    connect(&editor_, &AnnotationEditor::fullRepaintRequested, this,
+            [this](PaintType type) { canvas_.requestAll(type, rect()); });
+    connect(&editor_, &AnnotationEditor::emptied, this, [this](bool empty) {
+        if (empty) {
+            Selector::status = CAPTURED;
+            emit captured();
+        } else {
+            Selector::status = LOCKED;
+            emit locked();
+        }
+        menu_->disableUndo(empty);
+        if (empty)
+            menu_->reset();
+    });
+    connect(&editor_, &AnnotationEditor::redoEmptied, menu_, &ImageEditMenu::disableRedo);
+    // The overlay holds the keyboard; while a text is edited its box gets the keys.
+    connect(&editor_, &AnnotationEditor::keyboardWanted, this, [this](QWidget* editor) {
+        if (!editor)
+            takeKeyboardBack();
+        else if (isVisible())
+            editor->grabKeyboard();
+    });
 }
 
 void ScreenShoter::warmUp()
@@ -136,7 +147,10 @@ void ScreenShoter::registerShortcuts()
         qInfo() << "CTRL + C";
         QGuiApplication::clipboard()->setText(magnifier_->colorName());
     });
-    add(QKeySequence(Qt::Key_Delete), [this] { deleteCurrent(); });
+    add(QKeySequence(Qt::Key_Delete), [this] {
+        if (Selector::status >= CAPTURED)
+            editor_.deleteCurrent();
+    });
 }
 
 void ScreenShoter::start()
@@ -144,7 +158,7 @@ void ScreenShoter::start()
     if (Selector::status != IDLE)
         return;
     canvas_.grab(QRect(QPoint(0, 0), size()));
-    requestFullRepaint(REDRAW_ALL);
+    canvas_.requestAll(REDRAW_ALL, rect());
     Selector::start();
 }
 
@@ -157,30 +171,18 @@ void ScreenShoter::exit()
         return;
     }
     // Text boxes of commands kept by the history must not show up again.
-    hideEditors();
+    editor_.hideEditors();
     if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && grabber != this && isAncestorOf(grabber))
         grabber->releaseKeyboard();
-    undo_.clear();
-    redo_.clear();
+    editor_.clearCommands();
     menu_->reset();
     menu_->hide();
-    current_.reset();
-    hovered_.reset();
-    hoverCode_ = Resizer::OUTSIDE;
-    flags_ = 0;
+    editor_.reset();
     magnifier_->hide();
     unsetCursor();
     cursor_.forget();
     Selector::exit();
     canvas_.dropCanvas();
-}
-
-void ScreenShoter::hideEditors()
-{
-    for (const Command& command : undo_.commands()) {
-        if (command->editor())
-            command->editor()->hide();
-    }
 }
 
 QRect ScreenShoter::snippedRect() const
@@ -196,8 +198,8 @@ QRect ScreenShoter::snippedDeviceRect() const
 QPixmap ScreenShoter::snippedImage()
 {
     // A click that drew nothing leaves no dot in the result.
-    if (current_ && !current_->isValid())
-        setCurrent(nullptr);
+    if (editor_.current() && !editor_.current()->isValid())
+        editor_.setCurrent(nullptr);
     // A copy may come before the overlay had a chance to paint.
     updateCanvas();
     const QPixmap& picture = canvas_.pixmap();
@@ -211,7 +213,7 @@ void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
     ImageSaver::copy(snippedImage().toImage(), snippedDeviceRect().topLeft());
-    history_.add(canvas_.screenshot(), r, undo_.commands());
+    history_.add(canvas_.screenshot(), r, editor_.undoStack().commands());
 }
 
 void ScreenShoter::copy()
@@ -269,28 +271,12 @@ void ScreenShoter::pin()
 
 void ScreenShoter::undo()
 {
-    if (undo_.empty())
-        return;
-    const Command top = undo_.top();
-    if (top == current_) {
-        const bool valid = top->isValid();
-        setCurrent(nullptr);
-        // An empty command is simply dropped; the one beneath stays.
-        if (!valid)
-            return;
-    }
-    if (!undo_.empty()) {
-        redo_.push(top);
-        undo_.pop();
-    }
+    editor_.undo();
 }
 
 void ScreenShoter::redo()
 {
-    if (redo_.empty())
-        return;
-    undo_.push(redo_.top());
-    redo_.pop();
+    editor_.redo();
 }
 
 void ScreenShoter::updateTheme()
@@ -300,16 +286,7 @@ void ScreenShoter::updateTheme()
 
 void ScreenShoter::modified(PaintType type)
 {
-    const auto command = qobject_cast<PaintCommand*>(sender());
-    if (!command || !current_ || command != current_.get() || type == REFRESH) {
-        requestFullRepaint(type);
-        return;
-    }
-    if (type == DRAW_INCREMENT) {
-        requestCanvas(type, SnipCanvas::pendingArea(*current_));
-        return;
-    }
-    requestCanvas(type, QRegion(lastFootprint_) | footprint(current_));
+    editor_.commandModified(qobject_cast<PaintCommand*>(sender()), type);
 }
 
 const QPixmap& ScreenShoter::canvas()
@@ -320,7 +297,7 @@ const QPixmap& ScreenShoter::canvas()
 
 void ScreenShoter::updateCanvas()
 {
-    canvas_.apply(undo_, current_.get());
+    canvas_.apply(editor_.undoStack(), editor_.current().get());
 }
 
 void ScreenShoter::paintEvent(QPaintEvent* event)
@@ -328,46 +305,23 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
     updateCanvas();
 
     // Without marks the outside of the selection is copied ready-dimmed.
+    const Command current = editor_.current();
     QRegion plain = event->region();
-    if (!current_ && canvas_.sharesGrab() && dimsFrom(canvas_.pixmap()))
+    if (!current && canvas_.sharesGrab() && dimsFrom(canvas_.pixmap()))
         plain &= QRegion(selectedRect());
     painter.begin(this);
     blitRegion(&painter, plain, canvas_.pixmap());
-    if (canvas_.kind() == PREVIEW && current_)
-        current_->draw(&painter, true);
-    if (current_ && current_->tool()) {
+    if (canvas_.kind() == PREVIEW && current)
+        current->draw(&painter, true);
+    if (current && current->tool()) {
         painter.save();
-        current_->tool()->drawFrame(*current_, &painter);
+        current->tool()->drawFrame(*current, &painter);
         painter.restore();
     }
     painter.end();
-    lastFootprint_ = footprint(current_);
+    editor_.painted();
 
     Selector::paintEvent(event);
-}
-
-void ScreenShoter::setCurrent(const Command& command)
-{
-    if (current_ && current_ != command) {
-        const Command old = current_;
-        emit old->modified(REFRESH);
-        if (!old->isValid())
-            undo_.remove(old.get());
-    }
-    current_ = command;
-    lastFootprint_ = footprint(current_);
-    TextEdit* editor = command ? command->editor() : nullptr;
-    // The overlay holds the keyboard; while a text is edited its box gets the keys.
-    if (editor) {
-        editor->show();
-        editor->setFocus(Qt::OtherFocusReason);
-        if (isVisible())
-            editor->grabKeyboard();
-    } else {
-        takeKeyboardBack();
-    }
-    if (command)
-        emit command->modified(REFRESH);
 }
 
 void ScreenShoter::takeKeyboardBack()
@@ -389,89 +343,24 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
     // one takes over as the current command.
     updateCanvas();
     const QPoint pos = pointerPixel(event);
-    setCurrent(nullptr);
+    editor_.setCurrent(nullptr);
     // Dropping an empty command may have emptied the stack and freed the
     // selection: this press then only ends the edit.
     if (Selector::status != LOCKED)
         return;
-    if (hovered_) {
-        const auto commands = undo_.commands();
-        if (std::find(commands.begin(), commands.end(), hovered_) == commands.end()) {
-            hovered_.reset();
-            hoverCode_ = Resizer::OUTSIDE;
-        }
-    }
-
-    const int c = hoverCode_;
-    if (hovered_ && (c & Resizer::BORDERS)) {
-        lastMovePoint_ = pos;
-        setCurrent(hovered_);
-        flags_ |= OP_MOVING;
-    } else if (hovered_ && (c & Resizer::ANCHORS)) {
-        lastResizePoint_ = pos;
-        setCurrent(hovered_);
-        flags_ |= OP_RESIZING;
-    } else if (hovered_ && c == Resizer::ROTATE_ANCHOR) {
-        setCurrent(hovered_);
-        flags_ |= OP_ROTATING;
-    } else {
-        createCommand(pos);
-    }
+    editor_.press(pos);
     Selector::mousePressEvent(event);
-}
-
-const Tool* ScreenShoter::activeTool() const
-{
-    return toolregistry::find(Graph(flags_ & TOOL_MASK));
-}
-
-void ScreenShoter::createCommand(const QPoint& pos)
-{
-    const Graph t = Graph(flags_ & TOOL_MASK);
-    const Tool* tool = activeTool();
-    if (!tool) {
-        qCritical() << "Error type:" << int(t);
-        return;
-    }
-    ToolInput input;
-    input.pos = pos;
-    input.pen = menu_->pen(t);
-    input.fill = menu_->fill(t);
-    input.font = menu_->font(t);
-    input.parent = this;
-    input.canvas = [this] { return canvas_.pixmap().toImage(); };
-    input.screenshot = canvas_.screenshot();
-    input.commands = undo_.commands();
-    const Command command = tool->create(input);
-    if (!command)
-        return;
-    hovered_ = command;
-    setCurrent(command);
-    undo_.push(command);
-    redo_.clear();
-    connect(command.get(), &PaintCommand::modified, this, &ScreenShoter::modified);
-    requestCanvas(PREVIEW, footprint(command));
-    flags_ |= OP_CREATING;
 }
 
 void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = pointerPixel(event);
     if (event->buttons() & Qt::LeftButton) {
-        if (Selector::status == LOCKED && hovered_) {
-            if (flags_ & OP_CREATING) {
-                hovered_->addPoint(pos, event->modifiers());
-            } else if (flags_ & OP_MOVING) {
-                hovered_->move(pos - lastMovePoint_);
-                lastMovePoint_ = pos;
-            } else if (flags_ & OP_RESIZING) {
-                hovered_->resize(hoverCode_, pos - lastResizePoint_);
-                lastResizePoint_ = pos;
-            }
+        if (Selector::status == LOCKED) {
+            editor_.drag(pos, event->modifiers());
         } else if (Selector::status == MOVING) {
             // Commands undone before the move no longer fit the region.
-            redo_.clear();
-            undo_.clear();
+            editor_.clearCommands();
         }
     }
     updateCursor(pos, event->buttons());
@@ -504,27 +393,19 @@ bool ScreenShoter::mergesMoves(const QMouseEvent& event) const
 
 void ScreenShoter::updateCursor(const QPoint& pos, Qt::MouseButtons buttons)
 {
-    const Tool* tool = activeTool();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor()) {
         cursor_.showBrush(qMin(menu_->pen(tool->type()).width(), CircleCursor::MAX_WIDTH));
     } else if (!buttons && Selector::status == LOCKED) {
-        hitTest(pos);
-        cursor_.showHover(hovered_ ? hoverCode_ : 0);
+        editor_.hitTest(pos);
+        cursor_.showHover(editor_.hovered() ? editor_.hoverCode() : 0);
     }
 }
 
 void ScreenShoter::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && Selector::status == LOCKED) {
-        if ((flags_ & OP_MASK) == OP_CREATING && current_) {
-            // A stroke is already on the canvas; only its last points are due.
-            if (current_->tool() && current_->tool()->incremental())
-                modified(DRAW_INCREMENT);
-            else
-                requestCanvas(DRAW_COMMAND, QRegion(lastFootprint_) | footprint(current_));
-        }
-        flags_ &= ~OP_MASK;
-    }
+    if (event->button() == Qt::LeftButton && Selector::status == LOCKED)
+        editor_.release();
     Selector::mouseReleaseEvent(event);
 }
 
@@ -532,7 +413,7 @@ void ScreenShoter::wheelEvent(QWheelEvent* event)
 {
     // the round brushes only
     const int n = event->angleDelta().y() / 120;
-    const Tool* tool = activeTool();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor())
         menu_->setWidth(tool->type(), qMin(menu_->pen(tool->type()).width() + n, CircleCursor::MAX_WIDTH));
 }
@@ -553,36 +434,18 @@ void ScreenShoter::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void ScreenShoter::hitTest(const QPoint& p)
-{
-    hoverCode_ = 0;
-    hovered_.reset();
-    for (const Command& command : undo_.commands()) {
-        if (const int code = command->hitTest(p)) {
-            hoverCode_ = code;
-            hovered_ = command;
-            return;
-        }
-    }
-}
-
 void ScreenShoter::selectTool(Graph t)
 {
+    editor_.setTool(t);
     if (t != 0) {
-        flags_ = int(t) | TOOL_ACTIVE;
         Selector::status = LOCKED;
         emit locked();
-    } else {
-        flags_ = 0;
-        if (undo_.empty()) {
-            Selector::status = CAPTURED;
-            emit captured();
-        }
+    } else if (editor_.undoStack().empty()) {
+        Selector::status = CAPTURED;
+        emit captured();
     }
-    current_.reset();
-    takeKeyboardBack();
-    lastFootprint_ = QRect();
-    const Tool* tool = activeTool();
+    editor_.forgetCurrent();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor())
         cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
     else
@@ -595,25 +458,10 @@ void ScreenShoter::changeOption(Graph t)
     const Tool* tool = toolregistry::find(t);
     if (!tool)
         return;
-    if (current_ && current_->type() == t)
-        tool->applyOptions(*current_, menu_->optionMenu(t));
+    if (const Command current = editor_.current(); current && current->type() == t)
+        tool->applyOptions(*current, menu_->optionMenu(t));
     if (tool->brushCursor())
         cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
-}
-
-void ScreenShoter::deleteCurrent()
-{
-    if (Selector::status < CAPTURED || !current_)
-        return;
-    const Command command = current_;
-    emit command->modified(REFRESH);
-    if (command->editor())
-        command->editor()->hide();
-    current_.reset();
-    takeKeyboardBack();
-    if (hovered_ == command)
-        hovered_.reset();
-    undo_.remove(command.get());
 }
 
 void ScreenShoter::restoreHistory(int index)
@@ -627,20 +475,8 @@ void ScreenShoter::restoreHistory(int index)
     box.x2 = entry.rect.right();
     box.y2 = entry.rect.bottom();
 
-    hideEditors();
-    current_.reset();
-    takeKeyboardBack();
-    hovered_.reset();
-    restoring_ = true;
-    undo_.clear();
-    for (const Command& command : entry.commands)
-        undo_.push(command);
-    restoring_ = false;
-    emit undo_.changed(undo_.size());
-    emit undo_.emptied(undo_.empty());
-    redo_.clear();
-
-    requestFullRepaint(REDRAW_ALL);
+    editor_.restore(entry.commands);
+    canvas_.requestAll(REDRAW_ALL, rect());
     Selector::status = CAPTURED;
     emit captured();
     Selector::status = LOCKED;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/selector.h"
+#include "snip/annotationeditor.h"
 #include "snip/commandstack.h"
 #include "snip/overlaycursor.h"
 #include "snip/overlaydialogs.h"
@@ -34,15 +35,7 @@ public:
     using HistoryEntry = SnipHistory::Entry;
 
     // Tool flags: the active tool in the low bits, then the drag operation.
-    enum ToolFlags {
-        TOOL_MASK = 0xFFFF,
-        TOOL_ACTIVE = 1 << 16,
-        OP_CREATING = 1 << 20,
-        OP_MOVING = 1 << 21,
-        OP_RESIZING = 1 << 22,
-        OP_ROTATING = 1 << 23,
-        OP_MASK = OP_CREATING | OP_MOVING | OP_RESIZING | OP_ROTATING,
-    };
+    using ToolFlags = AnnotationEditor::ToolFlags;
 
     static constexpr int HISTORY_LIMIT = SnipHistory::LIMIT;
 
@@ -67,21 +60,21 @@ public:
 
     ImageEditMenu* menu() const { return menu_; }
     Magnifier* magnifier() const { return magnifier_; }
-    const CommandStack& undoStack() const { return undo_; }
-    const CommandStack& redoStack() const { return redo_; }
+    const CommandStack& undoStack() const { return editor_.undoStack(); }
+    const CommandStack& redoStack() const { return editor_.redoStack(); }
     const std::vector<HistoryEntry>& history() const { return history_.entries(); }
     int historyIndex() const { return history_.index(); }
-    Command current() const { return current_; }
-    Command hovered() const { return hovered_; }
-    int hoverCode() const { return hoverCode_; }
-    int toolFlags() const { return flags_; }
+    Command current() const { return editor_.current(); }
+    Command hovered() const { return editor_.hovered(); }
+    int hoverCode() const { return editor_.hoverCode(); }
+    int toolFlags() const { return editor_.toolFlags(); }
     // The canvas with every pending change applied.
     const QPixmap& canvas();
     const QPixmap& screenshot() const { return canvas_.screenshot(); }
 
     // Hit test of the commands at p, oldest first; sets the hovered command
     // and hover code.
-    void hitTest(const QPoint& p);
+    void hitTest(const QPoint& p) { editor_.hitTest(p); }
     static Qt::CursorShape cursorShapeFor(int hoverCode) { return OverlayCursor::shapeFor(hoverCode); }
 
 signals:
@@ -115,37 +108,21 @@ protected:
     QRect sizeInfoObstacle() const override;
 
 private:
+    void connectEditor();
     void registerShortcuts();
     void updateCanvas();
-    void setCurrent(const Command& command);
     void takeKeyboardBack();
-    void createCommand(const QPoint& pos);
     void selectTool(Graph t);
     void changeOption(Graph t);
     void restoreHistory(int index);
-    void deleteCurrent();
-    void hideEditors();
     // The cursor for the active tool, or for what is under the mouse.
     void updateCursor(const QPoint& pos, Qt::MouseButtons buttons);
-    const Tool* activeTool() const;
-    QRect footprint(const Command& command) const { return SnipCanvas::footprint(command.get()); }
-    void requestCanvas(PaintType type, const QRegion& area) { canvas_.request(type, area); }
-    void requestFullRepaint(PaintType type) { canvas_.requestAll(type, rect()); }
 
-    int hoverCode_ = Resizer::OUTSIDE;
-    Command hovered_;
-    Command current_;
-    int flags_ = 0;
     ImageEditMenu* menu_ = nullptr;
     Magnifier* magnifier_ = nullptr;
-    QPoint lastMovePoint_;
-    QPoint lastResizePoint_;
-    CommandStack undo_;
-    CommandStack redo_;
     SnipCanvas canvas_;
+    AnnotationEditor editor_;
     SnipHistory history_;
-    QRect lastFootprint_;
-    bool restoring_ = false;
     SaveNameProvider saveName_;
     OverlayDialogs* dialogs_ = nullptr;
     OverlayCursor cursor_;
