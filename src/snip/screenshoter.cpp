@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -227,23 +226,8 @@ void ScreenShoter::save()
     // one dialog at a time
     if (dialogOpen())
         return;
-    QString name;
     QString filter;
-    if (saveName_) {
-        name = saveName_(ImageSaver::proposedName(), &filter);
-    } else {
-        QFileDialog dialog(this, tr("Save Image"), ImageSaver::proposedName(), ImageSaver::filters());
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // The toolkit's own dialog: a desktop's native one could not be kept above the overlay.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialogs_->begin(&dialog);
-        const bool accepted = dialog.exec() == QDialog::Accepted;
-        dialogs_->end(&dialog);
-        if (accepted) {
-            name = dialog.selectedFiles().value(0);
-            filter = dialog.selectedNameFilter();
-        }
-    }
+    QString name = dialogs_->askSaveName(tr("Save Image"), &filter);
     if (name.isEmpty() || !isVisible())
         return;
     name = ImageSaver::withSuffix(name, filter);

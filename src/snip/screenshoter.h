@@ -2,10 +2,8 @@
 
 #include <QPixmap>
 #include <QPoint>
-#include <QRegion>
 #include <QSystemTrayIcon>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -52,8 +50,8 @@ public:
     // Asks where to save; returns an empty string when the user cancels and
     // may set the chosen filter. Tests put their own answer here instead of
     // the file dialog.
-    using SaveNameProvider = std::function<QString(const QString& proposed, QString* filter)>;
-    void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
+    using SaveNameProvider = OverlayDialogs::SaveNameProvider;
+    void setSaveNameProvider(SaveNameProvider provider) { dialogs_->setSaveNameProvider(std::move(provider)); }
     // Whether a dialog of the overlay is open (the overlay then leaves the
     // input to it and cannot close).
     bool dialogOpen() { return dialogs_->isOpen(); }
@@ -123,7 +121,6 @@ private:
     SnipCanvas canvas_;
     AnnotationEditor editor_;
     SnipHistory history_;
-    SaveNameProvider saveName_;
     OverlayDialogs* dialogs_ = nullptr;
     OverlayCursor cursor_;
 };
