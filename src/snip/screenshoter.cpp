@@ -288,8 +288,8 @@ void ScreenShoter::paintEvent(QPaintEvent* event)
 {
     updateCanvas();
 
-    // Without marks the outside of the selection is copied ready-dimmed.
     const Command current = editor_.current();
+    // Without marks the outside of the selection is copied ready-dimmed.
     QRegion plain = event->region();
     if (!current && canvas_.sharesGrab() && dimsFrom(canvas_.pixmap()))
         plain &= QRegion(selectedRect());
