@@ -2,10 +2,12 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QFileDialog>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
+#include "core/imagesaver.h"
 #include "core/windowstack.h"
 
 OverlayDialogs::OverlayDialogs(QWidget* overlay, std::function<QList<QWidget*>()> windows,
@@ -21,6 +23,23 @@ bool OverlayDialogs::isOpen()
 {
     dialogs_.removeAll(nullptr);
     return !dialogs_.isEmpty();
+}
+
+QString OverlayDialogs::askSaveName(const QString& title, QString* filter)
+{
+    if (saveName_)
+        return saveName_(ImageSaver::proposedName(), filter);
+    QFileDialog dialog(overlay_, title, ImageSaver::proposedName(), ImageSaver::filters());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The toolkit's own dialog: a desktop's native one could not be kept above the overlay.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    begin(&dialog);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    end(&dialog);
+    if (!accepted)
+        return QString();
+    *filter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().value(0);
 }
 
 void OverlayDialogs::watch(QDialog* dialog)

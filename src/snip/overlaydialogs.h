@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 
@@ -24,6 +25,14 @@ public:
                    std::function<QWidget*()> editor);
 
     bool isOpen();
+
+    // Asks where to save an image; empty when the user cancels, and filter
+    // may get the chosen filter. Tests put their own answer here instead of
+    // the file dialog.
+    using SaveNameProvider = std::function<QString(const QString& proposed, QString* filter)>;
+    void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
+    QString askSaveName(const QString& title, QString* filter);
+
     void begin(QDialog* dialog);
     void end(QDialog* dialog);
     // A dialog that opens and closes by itself (a colour dialog).
@@ -43,4 +52,5 @@ private:
     std::function<QList<QWidget*>()> windows_;
     std::function<QWidget*()> editor_;
     QList<QPointer<QDialog>> dialogs_;
+    SaveNameProvider saveName_;
 };

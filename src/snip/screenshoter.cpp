@@ -3,17 +3,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
-#include <QPolygon>
 #include <QShortcut>
 #include <QWheelEvent>
 
 #include "core/config.h"
-#include "core/desktopgrab.h"
 #include "core/devicepixels.h"
 #include "core/displayinfo.h"
 #include "core/imagesaver.h"
@@ -21,30 +18,22 @@
 #include "core/regionblit.h"
 #include "core/screenlayout.h"
 #include "snip/magnifier.h"
-#include "snip/textedit.h"
 #include "snip/tools/tool.h"
 #include "snip/tools/toolregistry.h"
 #include "widgets/imageeditmenu.h"
 
-namespace {
-
-// A pixmap's extent in the logical coordinates it is painted in.
-QRect logicalRect(const QPixmap& pixmap)
-{
-    return QRect(QPoint(0, 0), (QSizeF(pixmap.size()) / pixmap.devicePixelRatio()).toSize());
-}
-
-QRect boundingRect(const QVector<QPoint>& points)
-{
-    if (points.isEmpty())
-        return QRect();
-    return QPolygon(points).boundingRect();
-}
-
-} // namespace
-
 ScreenShoter::ScreenShoter(QWidget* parent)
     : Selector(parent)
+    , editor_([this](Graph t) {
+        ToolInput input;
+        input.pen = menu_->pen(t);
+        input.fill = menu_->fill(t);
+        input.font = menu_->font(t);
+        input.parent = this;
+        input.canvas = [this] { return canvas_.pixmap().toImage(); };
+        input.screenshot = canvas_.screenshot();
+        return input;
+    })
     , cursor_(this)
 {
     // The overlay paints its own canvas from the grab taken in start().
@@ -54,7 +43,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     menu_->hide();
     menu_->adjustSize();
     magnifier_ = new Magnifier(this);
-    canvas_ = QPixmap(size());
+    connect(&canvas_, &SnipCanvas::repaintNeeded, this, [this](const QRegion& area) { update(area); });
     dialogs_ = new OverlayDialogs(
         this,
         [this] {
@@ -63,7 +52,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
                 windows.append(menu_->optionMenu(t));
             return windows;
         },
-        [this]() -> QWidget* { return current_ ? current_->editor() : nullptr; });
+        [this]() -> QWidget* { return editor_.current() ? editor_.current()->editor() : nullptr; });
     connect(dialogs_, &OverlayDialogs::opened, magnifier_, &QWidget::hide);
 
     connect(menu_, &ImageEditMenu::save, this, &ScreenShoter::save);
@@ -76,32 +65,7 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(menu_, &ImageEditMenu::changed, this, &ScreenShoter::changeOption);
     connect(menu_, &ImageEditMenu::dialogOpening, dialogs_, &OverlayDialogs::watch);
 
-    connect(&undo_, &CommandStack::increased, this, [this] {
-        if (restoring_)
-            return;
-        current_ = undo_.top();
-        lastFootprint_ = footprint(current_);
-        requestCanvas(DRAW_COMMAND, lastFootprint_);
-    });
-    connect(&undo_, &CommandStack::decreased, this, [this] {
-        if (!restoring_)
-            requestFullRepaint(REDRAW_ALL);
-    });
-    connect(&undo_, &CommandStack::emptied, this, [this](bool empty) {
-        if (restoring_)
-            return;
-        if (empty) {
-            Selector::status = CAPTURED;
-            emit captured();
-        } else {
-            Selector::status = LOCKED;
-            emit locked();
-        }
-        menu_->disableUndo(empty);
-        if (empty)
-            menu_->reset();
-    });
-    connect(&redo_, &CommandStack::emptied, menu_, &ImageEditMenu::disableRedo);
+    connectEditor();
 
     connect(this, &Selector::captured, this, [this] {
         // it belongs to picking the region, not to annotating it
@@ -115,6 +79,33 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     connect(this, &Selector::resized, this, &ScreenShoter::moveMenu);
 
     registerShortcuts();
+}
+
+void ScreenShoter::connectEditor()
+{
+    connect(&editor_, &AnnotationEditor::canvasRequested, &canvas_, &SnipCanvas::request);
+    connect(&editor_, &AnnotationEditor::fullRepaintRequested, this,
+            [this](PaintType type) { canvas_.requestAll(type, rect()); });
+    connect(&editor_, &AnnotationEditor::emptied, this, [this](bool empty) {
+        if (empty) {
+            Selector::status = CAPTURED;
+            emit captured();
+        } else {
+            Selector::status = LOCKED;
+            emit locked();
+        }
+        menu_->disableUndo(empty);
+        if (empty)
+            menu_->reset();
+    });
+    connect(&editor_, &AnnotationEditor::redoEmptied, menu_, &ImageEditMenu::disableRedo);
+    // The overlay holds the keyboard; while a text is edited its box gets the keys.
+    connect(&editor_, &AnnotationEditor::keyboardWanted, this, [this](QWidget* editor) {
+        if (!editor)
+            takeKeyboardBack();
+        else if (isVisible())
+            editor->grabKeyboard();
+    });
 }
 
 void ScreenShoter::warmUp()
@@ -155,30 +146,18 @@ void ScreenShoter::registerShortcuts()
         qInfo() << "CTRL + C";
         QGuiApplication::clipboard()->setText(magnifier_->colorName());
     });
-    add(QKeySequence(Qt::Key_Delete), [this] { deleteCurrent(); });
+    add(QKeySequence(Qt::Key_Delete), [this] {
+        if (Selector::status >= CAPTURED)
+            editor_.deleteCurrent();
+    });
 }
 
 void ScreenShoter::start()
 {
     if (Selector::status != IDLE)
         return;
-    // The last grab goes before the new one is made (the history has its
-    // own copy), so two desktops are never held at once.
-    screenshot_ = QPixmap();
-    canvas_ = QPixmap();
-    screenshot_ = grabDesktop(QRect(QPoint(0, 0), size()));
-    if (screenshot_.isNull()) {
-        qCritical() << "the desktop could not be grabbed";
-        screenshot_ = QPixmap(size());
-        screenshot_.fill(Qt::black);
-    } else if (const QRegion unshown = DisplayInfo::unshownArea(); !unshown.isEmpty()) {
-        // Between monitors the grab holds pixels nobody has seen; a snip
-        // that reaches there shows what the overlay showed.
-        QPainter p(&screenshot_);
-        for (const QRect& r : unshown)
-            p.fillRect(r, Qt::black);
-    }
-    requestFullRepaint(REDRAW_ALL);
+    canvas_.grab(QRect(QPoint(0, 0), size()));
+    canvas_.requestAll(REDRAW_ALL, rect());
     Selector::start();
 }
 
@@ -191,31 +170,18 @@ void ScreenShoter::exit()
         return;
     }
     // Text boxes of commands kept by the history must not show up again.
-    hideEditors();
+    editor_.hideEditors();
     if (QWidget* grabber = QWidget::keyboardGrabber(); grabber && grabber != this && isAncestorOf(grabber))
         grabber->releaseKeyboard();
-    undo_.clear();
-    redo_.clear();
+    editor_.clearCommands();
     menu_->reset();
     menu_->hide();
-    current_.reset();
-    hovered_.reset();
-    hoverCode_ = Resizer::OUTSIDE;
-    flags_ = 0;
+    editor_.reset();
     magnifier_->hide();
     unsetCursor();
     cursor_.forget();
     Selector::exit();
-    // Only the grab outlives the overlay; the canvas is made again from it.
-    canvas_ = QPixmap();
-}
-
-void ScreenShoter::hideEditors()
-{
-    for (const Command& command : undo_.commands()) {
-        if (command->editor())
-            command->editor()->hide();
-    }
+    canvas_.dropCanvas();
 }
 
 QRect ScreenShoter::snippedRect() const
@@ -225,17 +191,18 @@ QRect ScreenShoter::snippedRect() const
 
 QRect ScreenShoter::snippedDeviceRect() const
 {
-    return devicepixels::toDevice(box.rect(), screenshot_.devicePixelRatio());
+    return devicepixels::toDevice(box.rect(), canvas_.screenshot().devicePixelRatio());
 }
 
 QPixmap ScreenShoter::snippedImage()
 {
     // A click that drew nothing leaves no dot in the result.
-    if (current_ && !current_->isValid())
-        setCurrent(nullptr);
+    if (editor_.current() && !editor_.current()->isValid())
+        editor_.setCurrent(nullptr);
     // A copy may come before the overlay had a chance to paint.
     updateCanvas();
-    QPixmap snip = canvas_.copy(devicepixels::toDevice(box.rect(), canvas_.devicePixelRatio()));
+    const QPixmap& picture = canvas_.pixmap();
+    QPixmap snip = picture.copy(devicepixels::toDevice(box.rect(), picture.devicePixelRatio()));
     // one image pixel per device pixel, whatever shows it later
     snip.setDevicePixelRatio(1);
     return snip;
@@ -245,7 +212,7 @@ void ScreenShoter::snipped()
 {
     const QRect r = box.rect();
     ImageSaver::copy(snippedImage().toImage(), snippedDeviceRect().topLeft());
-    history_.add(screenshot_, r, undo_.commands());
+    history_.add(canvas_.screenshot(), r, editor_.undoStack().commands());
 }
 
 void ScreenShoter::copy()
@@ -259,23 +226,8 @@ void ScreenShoter::save()
     // one dialog at a time
     if (dialogOpen())
         return;
-    QString name;
     QString filter;
-    if (saveName_) {
-        name = saveName_(ImageSaver::proposedName(), &filter);
-    } else {
-        QFileDialog dialog(this, tr("Save Image"), ImageSaver::proposedName(), ImageSaver::filters());
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // The toolkit's own dialog: a desktop's native one could not be kept above the overlay.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialogs_->begin(&dialog);
-        const bool accepted = dialog.exec() == QDialog::Accepted;
-        dialogs_->end(&dialog);
-        if (accepted) {
-            name = dialog.selectedFiles().value(0);
-            filter = dialog.selectedNameFilter();
-        }
-    }
+    QString name = dialogs_->askSaveName(tr("Save Image"), &filter);
     if (name.isEmpty() || !isVisible())
         return;
     name = ImageSaver::withSuffix(name, filter);
@@ -303,28 +255,12 @@ void ScreenShoter::pin()
 
 void ScreenShoter::undo()
 {
-    if (undo_.empty())
-        return;
-    const Command top = undo_.top();
-    if (top == current_) {
-        const bool valid = top->isValid();
-        setCurrent(nullptr);
-        // An empty command is simply dropped; the one beneath stays.
-        if (!valid)
-            return;
-    }
-    if (!undo_.empty()) {
-        redo_.push(top);
-        undo_.pop();
-    }
+    editor_.undo();
 }
 
 void ScreenShoter::redo()
 {
-    if (redo_.empty())
-        return;
-    undo_.push(redo_.top());
-    redo_.pop();
+    editor_.redo();
 }
 
 void ScreenShoter::updateTheme()
@@ -334,158 +270,42 @@ void ScreenShoter::updateTheme()
 
 void ScreenShoter::modified(PaintType type)
 {
-    const auto command = qobject_cast<PaintCommand*>(sender());
-    if (!command || !current_ || command != current_.get() || type == REFRESH) {
-        requestFullRepaint(type);
-        return;
-    }
-    if (type == DRAW_INCREMENT) {
-        const int m = current_->pen().width() / 2 + 3;
-        QRect r = boundingRect(current_->pendingPoints());
-        if (!current_->points().isEmpty())
-            r |= QRect(current_->points().last(), QSize(1, 1));
-        requestCanvas(type, r.adjusted(-m, -m, m, m));
-        return;
-    }
-    requestCanvas(type, QRegion(lastFootprint_) | footprint(current_));
+    editor_.commandModified(qobject_cast<PaintCommand*>(sender()), type);
 }
 
-void ScreenShoter::requestCanvas(PaintType type, const QRegion& area)
+const QPixmap& ScreenShoter::canvas()
 {
-    // Later kinds of the same turn must not cancel a full redraw: it is what
-    // takes a dropped command off the canvas.
-    if (type == REDRAW_ALL)
-        redrawPending_ = true;
-    kind_ = type;
-    canvasPending_ = true;
-    canvasArea_ |= area;
-    update(area);
-}
-
-void ScreenShoter::requestFullRepaint(PaintType type)
-{
-    requestCanvas(type, QRegion(rect()) | QRegion(logicalRect(canvas_)));
-}
-
-QRect ScreenShoter::footprint(const Command& command) const
-{
-    if (!command || !command->tool())
-        return QRect();
-    const QRect r = command->coveredRect() | command->tool()->frameRect(*command);
-    return r.adjusted(-5, -5, 5, 5);
+    updateCanvas();
+    return canvas_.pixmap();
 }
 
 void ScreenShoter::updateCanvas()
 {
-    if (!canvasPending_)
-        return;
-    const QRegion area = canvasArea_;
-    const bool redraw = redrawPending_ || kind_ == REDRAW_ALL;
-    canvasPending_ = false;
-    redrawPending_ = false;
-    canvasArea_ = QRegion();
-
-    if (redraw) {
-        // A command still being dragged out is drawn over the canvas, not into it.
-        redrawCanvas(area, kind_ == PREVIEW ? current_.get() : nullptr);
-        // the current command was drawn whole with the rest
-        if (kind_ != DRAW_INCREMENT)
-            return;
-    }
-    switch (kind_) {
-    case DRAW_INCREMENT:
-    case DRAW_COMMAND: {
-        if (!current_) {
-            qCritical() << "nullptr";
-            return;
-        }
-        QPainter p(&canvas_);
-        current_->draw(&p, kind_ == DRAW_INCREMENT);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
-void ScreenShoter::redrawCanvas(const QRegion& area, const PaintCommand* skip)
-{
-    const std::vector<Command> commands = undo_.commands();
-    const bool whole = area.contains(logicalRect(canvas_)) || canvas_.size() != screenshot_.size()
-        || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
-    if (whole && commands.empty()) {
-        // Shares the grab's pixels until the first mark is drawn.
-        canvas_ = screenshot_;
-        return;
-    }
-    if (canvas_.size() != screenshot_.size() || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio()) {
-        canvas_ = QPixmap(screenshot_.size());
-        // marks are drawn in logical coordinates, at full resolution
-        canvas_.setDevicePixelRatio(screenshot_.devicePixelRatio());
-    }
-    QPainter p(&canvas_);
-    if (!whole)
-        p.setClipRegion(area);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    if (whole) {
-        p.drawPixmap(0, 0, screenshot_);
-    } else {
-        const qreal ratio = screenshot_.devicePixelRatio();
-        for (const QRect& r : area)
-            p.drawPixmap(QRectF(r), screenshot_, devicepixels::sourceRect(r, ratio));
-    }
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    for (const Command& command : commands) {
-        if (command.get() != skip)
-            command->draw(&p, false);
-    }
+    canvas_.apply(editor_.undoStack(), editor_.current().get());
 }
 
 void ScreenShoter::paintEvent(QPaintEvent* event)
 {
     updateCanvas();
 
+    const Command current = editor_.current();
     // Without marks the outside of the selection is copied ready-dimmed.
     QRegion plain = event->region();
-    if (!current_ && canvas_.cacheKey() == screenshot_.cacheKey() && dimsFrom(canvas_))
+    if (!current && canvas_.sharesGrab() && dimsFrom(canvas_.pixmap()))
         plain &= QRegion(selectedRect());
     painter.begin(this);
-    blitRegion(&painter, plain, canvas_);
-    if (kind_ == PREVIEW && current_)
-        current_->draw(&painter, true);
-    if (current_ && current_->tool()) {
+    blitRegion(&painter, plain, canvas_.pixmap());
+    if (canvas_.kind() == PREVIEW && current)
+        current->draw(&painter, true);
+    if (current && current->tool()) {
         painter.save();
-        current_->tool()->drawFrame(*current_, &painter);
+        current->tool()->drawFrame(*current, &painter);
         painter.restore();
     }
     painter.end();
-    lastFootprint_ = footprint(current_);
+    editor_.painted();
 
     Selector::paintEvent(event);
-}
-
-void ScreenShoter::setCurrent(const Command& command)
-{
-    if (current_ && current_ != command) {
-        const Command old = current_;
-        emit old->modified(REFRESH);
-        if (!old->isValid())
-            undo_.remove(old.get());
-    }
-    current_ = command;
-    lastFootprint_ = footprint(current_);
-    TextEdit* editor = command ? command->editor() : nullptr;
-    // The overlay holds the keyboard; while a text is edited its box gets the keys.
-    if (editor) {
-        editor->show();
-        editor->setFocus(Qt::OtherFocusReason);
-        if (isVisible())
-            editor->grabKeyboard();
-    } else {
-        takeKeyboardBack();
-    }
-    if (command)
-        emit command->modified(REFRESH);
 }
 
 void ScreenShoter::takeKeyboardBack()
@@ -507,89 +327,24 @@ void ScreenShoter::mousePressEvent(QMouseEvent* event)
     // one takes over as the current command.
     updateCanvas();
     const QPoint pos = pointerPixel(event);
-    setCurrent(nullptr);
+    editor_.setCurrent(nullptr);
     // Dropping an empty command may have emptied the stack and freed the
     // selection: this press then only ends the edit.
     if (Selector::status != LOCKED)
         return;
-    if (hovered_) {
-        const auto commands = undo_.commands();
-        if (std::find(commands.begin(), commands.end(), hovered_) == commands.end()) {
-            hovered_.reset();
-            hoverCode_ = Resizer::OUTSIDE;
-        }
-    }
-
-    const int c = hoverCode_;
-    if (hovered_ && (c & Resizer::BORDERS)) {
-        lastMovePoint_ = pos;
-        setCurrent(hovered_);
-        flags_ |= OP_MOVING;
-    } else if (hovered_ && (c & Resizer::ANCHORS)) {
-        lastResizePoint_ = pos;
-        setCurrent(hovered_);
-        flags_ |= OP_RESIZING;
-    } else if (hovered_ && c == Resizer::ROTATE_ANCHOR) {
-        setCurrent(hovered_);
-        flags_ |= OP_ROTATING;
-    } else {
-        createCommand(pos);
-    }
+    editor_.press(pos);
     Selector::mousePressEvent(event);
-}
-
-const Tool* ScreenShoter::activeTool() const
-{
-    return toolregistry::find(Graph(flags_ & TOOL_MASK));
-}
-
-void ScreenShoter::createCommand(const QPoint& pos)
-{
-    const Graph t = Graph(flags_ & TOOL_MASK);
-    const Tool* tool = activeTool();
-    if (!tool) {
-        qCritical() << "Error type:" << int(t);
-        return;
-    }
-    ToolInput input;
-    input.pos = pos;
-    input.pen = menu_->pen(t);
-    input.fill = menu_->fill(t);
-    input.font = menu_->font(t);
-    input.parent = this;
-    input.canvas = [this] { return canvas_.toImage(); };
-    input.screenshot = screenshot_;
-    input.commands = undo_.commands();
-    const Command command = tool->create(input);
-    if (!command)
-        return;
-    hovered_ = command;
-    setCurrent(command);
-    undo_.push(command);
-    redo_.clear();
-    connect(command.get(), &PaintCommand::modified, this, &ScreenShoter::modified);
-    requestCanvas(PREVIEW, footprint(command));
-    flags_ |= OP_CREATING;
 }
 
 void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint pos = pointerPixel(event);
     if (event->buttons() & Qt::LeftButton) {
-        if (Selector::status == LOCKED && hovered_) {
-            if (flags_ & OP_CREATING) {
-                hovered_->addPoint(pos, event->modifiers());
-            } else if (flags_ & OP_MOVING) {
-                hovered_->move(pos - lastMovePoint_);
-                lastMovePoint_ = pos;
-            } else if (flags_ & OP_RESIZING) {
-                hovered_->resize(hoverCode_, pos - lastResizePoint_);
-                lastResizePoint_ = pos;
-            }
+        if (Selector::status == LOCKED) {
+            editor_.drag(pos, event->modifiers());
         } else if (Selector::status == MOVING) {
             // Commands undone before the move no longer fit the region.
-            redo_.clear();
-            undo_.clear();
+            editor_.clearCommands();
         }
     }
     updateCursor(pos, event->buttons());
@@ -602,7 +357,7 @@ void ScreenShoter::mouseMoveEvent(QMouseEvent* event)
         break;
     default: {
         // the pixels around the device pixel under the pointer
-        magnifier_->setPixmap(Magnifier::cut(screenshot_, pointerDevicePixel(event)));
+        magnifier_->setPixmap(Magnifier::cut(canvas_.screenshot(), pointerDevicePixel(event)));
         // Kept on the cursor's monitor near its right and bottom edges.
         const QRect screen = screenlayout::screenAt(DisplayInfo::screenRects(), pos);
         magnifier_->move(placement::magnifier(pos, magnifier_->size(), screen));
@@ -622,27 +377,19 @@ bool ScreenShoter::mergesMoves(const QMouseEvent& event) const
 
 void ScreenShoter::updateCursor(const QPoint& pos, Qt::MouseButtons buttons)
 {
-    const Tool* tool = activeTool();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor()) {
         cursor_.showBrush(qMin(menu_->pen(tool->type()).width(), CircleCursor::MAX_WIDTH));
     } else if (!buttons && Selector::status == LOCKED) {
-        hitTest(pos);
-        cursor_.showHover(hovered_ ? hoverCode_ : 0);
+        editor_.hitTest(pos);
+        cursor_.showHover(editor_.hovered() ? editor_.hoverCode() : 0);
     }
 }
 
 void ScreenShoter::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && Selector::status == LOCKED) {
-        if ((flags_ & OP_MASK) == OP_CREATING && current_) {
-            // A stroke is already on the canvas; only its last points are due.
-            if (current_->tool() && current_->tool()->incremental())
-                modified(DRAW_INCREMENT);
-            else
-                requestCanvas(DRAW_COMMAND, QRegion(lastFootprint_) | footprint(current_));
-        }
-        flags_ &= ~OP_MASK;
-    }
+    if (event->button() == Qt::LeftButton && Selector::status == LOCKED)
+        editor_.release();
     Selector::mouseReleaseEvent(event);
 }
 
@@ -650,7 +397,7 @@ void ScreenShoter::wheelEvent(QWheelEvent* event)
 {
     // the round brushes only
     const int n = event->angleDelta().y() / 120;
-    const Tool* tool = activeTool();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor())
         menu_->setWidth(tool->type(), qMin(menu_->pen(tool->type()).width() + n, CircleCursor::MAX_WIDTH));
 }
@@ -671,36 +418,18 @@ void ScreenShoter::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void ScreenShoter::hitTest(const QPoint& p)
-{
-    hoverCode_ = 0;
-    hovered_.reset();
-    for (const Command& command : undo_.commands()) {
-        if (const int code = command->hitTest(p)) {
-            hoverCode_ = code;
-            hovered_ = command;
-            return;
-        }
-    }
-}
-
 void ScreenShoter::selectTool(Graph t)
 {
+    editor_.setTool(t);
     if (t != 0) {
-        flags_ = int(t) | TOOL_ACTIVE;
         Selector::status = LOCKED;
         emit locked();
-    } else {
-        flags_ = 0;
-        if (undo_.empty()) {
-            Selector::status = CAPTURED;
-            emit captured();
-        }
+    } else if (editor_.undoStack().empty()) {
+        Selector::status = CAPTURED;
+        emit captured();
     }
-    current_.reset();
-    takeKeyboardBack();
-    lastFootprint_ = QRect();
-    const Tool* tool = activeTool();
+    editor_.forgetCurrent();
+    const Tool* tool = editor_.activeTool();
     if (tool && tool->brushCursor())
         cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
     else
@@ -713,25 +442,10 @@ void ScreenShoter::changeOption(Graph t)
     const Tool* tool = toolregistry::find(t);
     if (!tool)
         return;
-    if (current_ && current_->type() == t)
-        tool->applyOptions(*current_, menu_->optionMenu(t));
+    if (const Command current = editor_.current(); current && current->type() == t)
+        tool->applyOptions(*current, menu_->optionMenu(t));
     if (tool->brushCursor())
         cursor_.showBrush(qMin(menu_->pen(t).width(), CircleCursor::MAX_WIDTH));
-}
-
-void ScreenShoter::deleteCurrent()
-{
-    if (Selector::status < CAPTURED || !current_)
-        return;
-    const Command command = current_;
-    emit command->modified(REFRESH);
-    if (command->editor())
-        command->editor()->hide();
-    current_.reset();
-    takeKeyboardBack();
-    if (hovered_ == command)
-        hovered_.reset();
-    undo_.remove(command.get());
 }
 
 void ScreenShoter::restoreHistory(int index)
@@ -739,26 +453,14 @@ void ScreenShoter::restoreHistory(int index)
     if (index < 0 || index >= int(history_.entries().size()))
         return;
     const HistoryEntry entry = history_.entries()[size_t(index)];
-    screenshot_ = SnipHistory::screenshotOf(entry, screenshot_);
+    canvas_.setScreenshot(SnipHistory::screenshotOf(entry, canvas_.screenshot()));
     box.x1 = entry.rect.left();
     box.y1 = entry.rect.top();
     box.x2 = entry.rect.right();
     box.y2 = entry.rect.bottom();
 
-    hideEditors();
-    current_.reset();
-    takeKeyboardBack();
-    hovered_.reset();
-    restoring_ = true;
-    undo_.clear();
-    for (const Command& command : entry.commands)
-        undo_.push(command);
-    restoring_ = false;
-    emit undo_.changed(undo_.size());
-    emit undo_.emptied(undo_.empty());
-    redo_.clear();
-
-    requestFullRepaint(REDRAW_ALL);
+    editor_.restore(entry.commands);
+    canvas_.requestAll(REDRAW_ALL, rect());
     Selector::status = CAPTURED;
     emit captured();
     Selector::status = LOCKED;

@@ -2,19 +2,19 @@
 
 #include <QPixmap>
 #include <QPoint>
-#include <QRegion>
 #include <QSystemTrayIcon>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "core/selector.h"
+#include "snip/annotationeditor.h"
 #include "snip/commandstack.h"
 #include "snip/overlaycursor.h"
 #include "snip/overlaydialogs.h"
-#include "snip/sniphistory.h"
 #include "snip/paintcommand.h"
+#include "snip/sniphistory.h"
+#include "snip/snipcanvas.h"
 
 class ImageEditMenu;
 class Magnifier;
@@ -33,15 +33,7 @@ public:
     using HistoryEntry = SnipHistory::Entry;
 
     // Tool flags: the active tool in the low bits, then the drag operation.
-    enum ToolFlags {
-        TOOL_MASK = 0xFFFF,
-        TOOL_ACTIVE = 1 << 16,
-        OP_CREATING = 1 << 20,
-        OP_MOVING = 1 << 21,
-        OP_RESIZING = 1 << 22,
-        OP_ROTATING = 1 << 23,
-        OP_MASK = OP_CREATING | OP_MOVING | OP_RESIZING | OP_ROTATING,
-    };
+    using ToolFlags = AnnotationEditor::ToolFlags;
 
     static constexpr int HISTORY_LIMIT = SnipHistory::LIMIT;
 
@@ -58,33 +50,29 @@ public:
     // Asks where to save; returns an empty string when the user cancels and
     // may set the chosen filter. Tests put their own answer here instead of
     // the file dialog.
-    using SaveNameProvider = std::function<QString(const QString& proposed, QString* filter)>;
-    void setSaveNameProvider(SaveNameProvider provider) { saveName_ = std::move(provider); }
+    using SaveNameProvider = OverlayDialogs::SaveNameProvider;
+    void setSaveNameProvider(SaveNameProvider provider) { dialogs_->setSaveNameProvider(std::move(provider)); }
     // Whether a dialog of the overlay is open (the overlay then leaves the
     // input to it and cannot close).
     bool dialogOpen() { return dialogs_->isOpen(); }
 
     ImageEditMenu* menu() const { return menu_; }
     Magnifier* magnifier() const { return magnifier_; }
-    const CommandStack& undoStack() const { return undo_; }
-    const CommandStack& redoStack() const { return redo_; }
+    const CommandStack& undoStack() const { return editor_.undoStack(); }
+    const CommandStack& redoStack() const { return editor_.redoStack(); }
     const std::vector<HistoryEntry>& history() const { return history_.entries(); }
     int historyIndex() const { return history_.index(); }
-    Command current() const { return current_; }
-    Command hovered() const { return hovered_; }
-    int hoverCode() const { return hoverCode_; }
-    int toolFlags() const { return flags_; }
+    Command current() const { return editor_.current(); }
+    Command hovered() const { return editor_.hovered(); }
+    int hoverCode() const { return editor_.hoverCode(); }
+    int toolFlags() const { return editor_.toolFlags(); }
     // The canvas with every pending change applied.
-    const QPixmap& canvas()
-    {
-        updateCanvas();
-        return canvas_;
-    }
-    const QPixmap& screenshot() const { return screenshot_; }
+    const QPixmap& canvas();
+    const QPixmap& screenshot() const { return canvas_.screenshot(); }
 
     // Hit test of the commands at p, oldest first; sets the hovered command
     // and hover code.
-    void hitTest(const QPoint& p);
+    void hitTest(const QPoint& p) { editor_.hitTest(p); }
     static Qt::CursorShape cursorShapeFor(int hoverCode) { return OverlayCursor::shapeFor(hoverCode); }
 
 signals:
@@ -118,50 +106,21 @@ protected:
     QRect sizeInfoObstacle() const override;
 
 private:
+    void connectEditor();
     void registerShortcuts();
     void updateCanvas();
-    // The grab with every command but skip drawn on it, within area.
-    void redrawCanvas(const QRegion& area, const PaintCommand* skip);
-    void setCurrent(const Command& command);
     void takeKeyboardBack();
-    void createCommand(const QPoint& pos);
     void selectTool(Graph t);
     void changeOption(Graph t);
     void restoreHistory(int index);
-    void deleteCurrent();
-    void hideEditors();
     // The cursor for the active tool, or for what is under the mouse.
     void updateCursor(const QPoint& pos, Qt::MouseButtons buttons);
-    const Tool* activeTool() const;
-    // The area a command covers on the widget, frame and handles included.
-    QRect footprint(const Command& command) const;
-    // Records canvas work of the given kind and what it touches on screen.
-    void requestCanvas(PaintType type, const QRegion& area);
-    void requestFullRepaint(PaintType type);
 
-    QPixmap screenshot_;
-    int hoverCode_ = Resizer::OUTSIDE;
-    Command hovered_;
-    Command current_;
-    int flags_ = 0;
     ImageEditMenu* menu_ = nullptr;
     Magnifier* magnifier_ = nullptr;
-    QPoint lastMovePoint_;
-    QPoint lastResizePoint_;
-    CommandStack undo_;
-    CommandStack redo_;
-    QPixmap canvas_;
+    SnipCanvas canvas_;
+    AnnotationEditor editor_;
     SnipHistory history_;
-    PaintType kind_ = REFRESH;
-
-    // The canvas work of kind_ is done once; repeating it would only draw
-    // antialiased edges darker.
-    bool canvasPending_ = false;
-    bool redrawPending_ = false;
-    QRegion canvasArea_;
-    QRect lastFootprint_;
-    bool restoring_ = false;
-    SaveNameProvider saveName_;
     OverlayDialogs* dialogs_ = nullptr;
     OverlayCursor cursor_;
 };
