@@ -114,7 +114,8 @@ void SnipCanvas::apply(const CommandStack& marks, PaintCommand* current)
 void SnipCanvas::redraw(const QRegion& area, const CommandStack& marks, const PaintCommand* skip)
 {
     const std::vector<std::shared_ptr<PaintCommand>> commands = marks.commands();
-    const bool whole = area.contains(logicalRect(canvas_)) || canvas_.size() != screenshot_.size()
+    // (QRegion::contains(QRect) is true for any overlap: not what is meant)
+    const bool whole = (QRegion(logicalRect(canvas_)) - area).isEmpty() || canvas_.size() != screenshot_.size()
         || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
     if (whole && commands.empty()) {
         // Shares the grab's pixels until the first mark is drawn.

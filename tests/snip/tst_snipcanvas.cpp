@@ -261,6 +261,42 @@ private slots:
         QVERIFY(isRed(marked.pixelColor(200, 240)));
     }
 
+    void aRedrawOfPartOfTheCanvasTouchesOnlyThatPart()
+    {
+        // Moving one mark redraws its old and new place, not the whole
+        // desktop with every mark on it.
+        SnipCanvas canvas;
+        CommandStack marks;
+        start(canvas, patternGrab(QSize(300, 200)), marks);
+        const Command left = rectangle(QPoint(20, 20), QPoint(80, 80));
+        const Command right = rectangle(QPoint(200, 100), QPoint(260, 160));
+        marks.push(left);
+        marks.push(right);
+        canvas.requestAll(REDRAW_ALL, QRect(0, 0, 300, 200));
+        canvas.apply(marks, nullptr);
+        QVERIFY(isRed(image(canvas.pixmap()).pixelColor(200, 130)));
+
+        // a change the partial redraw must not pick up: it lies outside
+        right->setPen(QPen(Qt::blue, 3));
+        const QRect before = SnipCanvas::footprint(left.get());
+        left->move(QPoint(30, 10));
+        canvas.request(REDRAW_ALL, QRegion(before) | SnipCanvas::footprint(left.get()));
+        canvas.apply(marks, nullptr);
+        const QImage moved = image(canvas.pixmap());
+        QVERIFY(isRed(moved.pixelColor(200, 130)));
+        // within the area, the picture is as a whole redraw makes it
+        QCOMPARE(moved.pixelColor(20, 50), patternAt(20, 50));
+        QVERIFY(isRed(moved.pixelColor(50, 60)));
+        QCOMPARE(changedPixels(moved, QRect(0, 0, 10, 10)), 0);
+
+        canvas.requestAll(REDRAW_ALL, QRect(0, 0, 300, 200));
+        canvas.apply(marks, nullptr);
+        const QImage whole = image(canvas.pixmap());
+        QCOMPARE(whole.pixelColor(200, 130), QColor(Qt::blue));
+        for (const QRect& r : QRegion(before) | SnipCanvas::footprint(left.get()))
+            QCOMPARE(moved.copy(r), whole.copy(r));
+    }
+
     void pendingAreaHoldsWhatAStrokeAdds()
     {
         // what a stroke adds between two paints is repainted from pendingArea alone
