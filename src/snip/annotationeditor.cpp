@@ -151,9 +151,10 @@ void AnnotationEditor::release()
 {
     if ((flags_ & OP_MASK) == OP_CREATING && current_) {
         // A stroke is already on the canvas; only its last points are due,
-        // asked for over the whole widget as a change of no command in particular.
+        // and its frame shows now that it is done.
         if (current_->tool() && current_->tool()->incremental())
-            emit fullRepaintRequested(DRAW_INCREMENT);
+            emit canvasRequested(DRAW_INCREMENT, QRegion(SnipCanvas::pendingArea(*current_)) | lastFootprint_
+                                     | SnipCanvas::footprint(current_.get()));
         else
             emit canvasRequested(DRAW_COMMAND, QRegion(lastFootprint_) | SnipCanvas::footprint(current_.get()));
     }
