@@ -23,3 +23,8 @@ QImage nativeGrabDesktop(const QRect& rect);
 // Sets the alpha byte of 32-bit pixels to 0xff, as QImage::Format_RGB32
 // requires.
 void makeOpaque(quint32* pixels, size_t count);
+
+// The image with 0xff in the pad byte of every RGB32 pixel. A grab may hold
+// what the window system left there; painted raw into a translucent window,
+// that byte would count as alpha under a compositor.
+QImage withOpaquePad(QImage image);

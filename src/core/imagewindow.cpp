@@ -28,6 +28,7 @@
 #include "platform/services.h"
 #include "platform/windowhints.h"
 
+#include "core/desktopgrab.h"
 #include "core/imagesaver.h"
 
 #include <algorithm>
@@ -266,7 +267,15 @@ void ImageWindow::resizeAboutCentre()
 
 void ImageWindow::takeImage(const QPixmap& image)
 {
+    // A snip straight from a grab: its pad byte becomes alpha in this
+    // translucent window.
     image_ = image;
+    if (!image.hasAlpha() && !image.isNull()) {
+        const QImage pixels = image.toImage();
+        const QImage opaque = withOpaquePad(pixels);
+        if (opaque.constBits() != pixels.constBits())
+            image_ = QPixmap::fromImage(opaque);
+    }
     // One image pixel per device pixel: a snip shows as large as what it
     // was taken from, also on a scaled desktop.
     const qreal ratio = devicepixels::desktopFactor();

@@ -36,8 +36,12 @@ ScreenShoter::ScreenShoter(QWidget* parent)
     })
     , cursor_(this)
 {
-    // The overlay paints its own canvas from the grab taken in start().
+    // The overlay paints its own canvas from the grab taken in start(),
+    // every pixel of it: an opaque window, which spares the toolkit clearing
+    // a desktop-sized buffer for each first paint and lets the grab keep the
+    // pad byte the X server left in it.
     paintsCanvas = true;
+    setAttribute(Qt::WA_TranslucentBackground, false);
 
     menu_ = new ImageEditMenu(this);
     menu_->hide();

@@ -194,6 +194,9 @@ private slots:
         pattern_ = std::make_unique<testutil::PatternWindow>(patternAt, desktop_);
         pattern_->show();
         QVERIFY(QTest::qWaitForWindowExposed(pattern_.get(), 30000));
+        // It bypasses the window manager, as overlays do; a real desktop
+        // lies below every window, pins included.
+        pattern_->lower();
         app_ = std::make_unique<Klipora>();
         QTRY_VERIFY_WITH_TIMEOUT(app_->isFullyBuilt(), 30000);
         shoter_ = app_->screenShoter();

@@ -63,10 +63,12 @@ public:
     {
         const QRect device = devicepixels::toDevice(logical, factor);
         image_ = QImage(device.size(), QImage::Format_RGB32);
+        // The pad byte zero, as most X clients leave it: the server keeps
+        // what they wrote, and a grab of the screen hands it back.
         for (int y = 0; y < device.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
             for (int x = 0; x < device.width(); ++x)
-                line[x] = patternAt(device.x() + x, device.y() + y);
+                line[x] = patternAt(device.x() + x, device.y() + y) & 0x00ffffffu;
         }
         image_.setDevicePixelRatio(factor);
         setGeometry(logical);
@@ -221,6 +223,9 @@ private slots:
         pattern_ = std::make_unique<DevicePattern>(logical_, factor_);
         pattern_->show();
         QVERIFY(QTest::qWaitForWindowExposed(pattern_.get(), 30000));
+        // It bypasses the window manager, as overlays do; a real desktop
+        // lies below every window, pins included.
+        pattern_->lower();
         const QImage shot = reference();
         QCOMPARE(shot.size(), device_.size());
         // the pattern really is there at device resolution

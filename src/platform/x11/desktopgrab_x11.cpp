@@ -179,10 +179,12 @@ QImage nativeGrabDesktop(const QRect& rect)
         return QImage();
     }
     // The server leaves the pad byte of a 24-bit visual undefined (zero on
-    // most servers), while RGB32 promises 0xff there. Blitted into a
-    // translucent window, a zero would be read as alpha: a compositor then
-    // adds the frozen desktop to the live one beneath it.
-    makeOpaque(static_cast<quint32*>(segment->mem), size_t(rect.width()) * size_t(rect.height()));
+    // most servers), while RGB32 promises 0xff there. It is left as it is:
+    // a pass over a fresh desktop-sized segment costs a page fault per 4 KiB
+    // on the path to the first frame. The toolkit reads such pixels as
+    // opaque; only a raw copy into a translucent surface would take the zero
+    // for alpha, and the windows that show grabs see to that (the overlay is
+    // opaque, a pin makes its own copy opaque).
     // The pixels stay where the server put them: no copy.
     QImage image(static_cast<uchar*>(segment->mem), rect.width(), rect.height(), rect.width() * 4,
                  QImage::Format_RGB32, &Segment::release, segment);
