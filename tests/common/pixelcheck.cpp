@@ -34,6 +34,16 @@ int differences(const QImage& shot, const std::function<QRgb(int, int)>& expecte
     return count;
 }
 
+QRect changedArea(const QImage& before, const QImage& after)
+{
+    QRect r;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y))
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+
 QByteArray clipboardAs(const QString& type)
 {
     return run(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"),

@@ -21,6 +21,10 @@ bool near(QRgb a, QRgb b, int tolerance);
 int differences(const QImage& shot, const std::function<QRgb(int, int)>& expected, const QRegion& where,
                 int tolerance, QString* report);
 
+// The bounding rectangle of the pixels that differ between two images of
+// one size.
+QRect changedArea(const QImage& before, const QImage& after);
+
 // The clipboard's content of one type, read by xclip.
 QByteArray clipboardAs(const QString& type);
 

@@ -10,6 +10,7 @@
 #include "snip/snipcanvas.h"
 #include "snip/tools/tool.h"
 #include "snip/tools/toolregistry.h"
+#include "pixelcheck.h"
 
 namespace {
 
@@ -69,17 +70,9 @@ int changedPixels(const QImage& picture, const QRect& area, qreal ratio = 1)
     return changed;
 }
 
-QRect changedArea(const QImage& before, const QImage& after)
-{
-    QRect r;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            if (before.pixel(x, y) != after.pixel(x, y))
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
-
 } // namespace
+
+using testutil::changedArea;
 
 class TestSnipCanvas : public QObject
 {

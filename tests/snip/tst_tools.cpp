@@ -13,6 +13,7 @@
 #include "snip/tools/toolregistry.h"
 #include "widgets/editmenu.h"
 #include "widgets/imageeditmenu.h"
+#include "pixelcheck.h"
 
 Q_DECLARE_METATYPE(const Tool*)
 
@@ -54,17 +55,9 @@ QString text(const QRect& r)
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
-QRect changedArea(const QImage& before, const QImage& after)
-{
-    QRect r;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            if (before.pixel(x, y) != after.pixel(x, y))
-                r |= QRect(x, y, 1, 1);
-    return r;
-}
-
 } // namespace
+
+using testutil::changedArea;
 
 // Every registered kind goes through what the overlay does with it.
 class TestTools : public QObject
