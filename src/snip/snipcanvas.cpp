@@ -114,15 +114,15 @@ void SnipCanvas::apply(const CommandStack& marks, PaintCommand* current)
 void SnipCanvas::redraw(const QRegion& area, const CommandStack& marks, const PaintCommand* skip)
 {
     const std::vector<std::shared_ptr<PaintCommand>> commands = marks.commands();
+    const bool remade = canvas_.size() != screenshot_.size() || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
     // (QRegion::contains(QRect) is true for any overlap: not what is meant)
-    const bool whole = (QRegion(logicalRect(canvas_)) - area).isEmpty() || canvas_.size() != screenshot_.size()
-        || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio();
+    const bool whole = remade || (QRegion(logicalRect(canvas_)) - area).isEmpty();
     if (whole && commands.empty()) {
         // Shares the grab's pixels until the first mark is drawn.
         canvas_ = screenshot_;
         return;
     }
-    if (canvas_.size() != screenshot_.size() || canvas_.devicePixelRatio() != screenshot_.devicePixelRatio()) {
+    if (remade) {
         canvas_ = QPixmap(screenshot_.size());
         // marks are drawn in logical coordinates, at full resolution
         canvas_.setDevicePixelRatio(screenshot_.devicePixelRatio());

@@ -893,7 +893,14 @@ private slots:
         pin.setGeometry(QRect(QPoint(0, 0), screenRect.size() * 3 / 4).translated(screenRect.width() / 8, screenRect.height() / 8));
         pin.show();
         QVERIFY(QTest::qWaitForWindowExposed(&pin, 10000));
-        QTest::qWait(200);
+        // on the screen, not only mapped
+        const QPoint pinCentre = pin.geometry().center();
+        QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::primaryScreen()
+                                         ->grabWindow(0, pinCentre.x(), pinCentre.y(), 1, 1)
+                                         .toImage()
+                                         .pixelColor(0, 0)
+                                     == pinColour,
+                                 10000);
         startWithSelection(QRect(QPoint(40, 30), QPoint(340, 230)));
 
         const QString path = QDir(testutil::tempDir()).filePath(QStringLiteral("from-dialog.png"));
